@@ -1,0 +1,34 @@
+// A ModalHandler for tests: records every request and answers from queues the test fills.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <vector>
+
+#include "platform/Modal.h"
+
+namespace velmor::test {
+
+class FakeModal : public platform::ModalHandler {
+ public:
+  FakeModal() { platform::SetModalHandler(this); }
+  ~FakeModal() override { platform::SetModalHandler(nullptr); }
+
+  // Answers for message boxes (Ok when the queue is empty).
+  std::deque<platform::MsgResult> messageAnswers;
+  // Answers for dialogs: each edits the properties and returns whether the user confirmed.
+  // With the queue empty, a dialog is cancelled (FileName emptied for file dialogs).
+  std::deque<std::function<bool(platform::CommonDialog&)>> dialogAnswers;
+  // Called instead of waiting (nothing when unset); the total asked for is kept.
+  std::function<void(double)> onWait;
+
+  std::vector<platform::MessageRequest> messages;
+  std::vector<std::pair<platform::DialogKind, platform::CommonDialog>> dialogs;
+  double waitedSeconds = 0;
+
+  platform::MsgResult Message(const platform::MessageRequest& request) override;
+  bool Dialog(platform::DialogKind kind, platform::CommonDialog& dialog) override;
+  void WaitWithEvents(double seconds) override;
+};
+
+}  // namespace velmor::test
