@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev libturbojpeg0-dev libxcb1-dev
   xvfb xauth xdotool xclip x11-xserver-utils x11-utils openbox
   fonts-ipafont-gothic imagemagick
+  clang libclang-rt-14-dev llvm-14
 )
 missing=()
 for p in "${packages[@]}"; do

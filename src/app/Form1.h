@@ -1,9 +1,232 @@
+// The main window. It owns the program's state as plain structs and hands them to the
+// operations; the operations themselves are spread over the Form1*.cpp files by subsystem.
 #pragma once
+
+#include <QImage>
 #include <QMainWindow>
+#include <QString>
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "capture/CaptureHost.h"
+#include "draw/DragState.h"
+#include "draw/FigureStore.h"
+#include "draw/FigureTable.h"
+#include "draw/PanelState.h"
+#include "geometry/Geometry.h"
+#include "platform/Modal.h"
+#include "settings/Settings.h"
+#include "view/ViewState.h"
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QScrollBar;
+class QSlider;
+class QStatusBar;
+class QToolBar;
+class QToolButton;
+
 namespace velmor {
-class Form1 : public QMainWindow {
+
+class CanvasWidget;
+class ColorSwatch;
+class ScreenCapture;
+namespace platform {
+class GdiCanvas;
+}
+
+class Form1 : public QMainWindow, public CaptureHost {
   Q_OBJECT
+
  public:
+  // `settingsFolder` is the folder that holds VLM.INI (the program passes its own folder).
+  // Construction runs the start-up: reads the settings file and fills the tool panel. The
+  // single-instance guard is the program's, not the window's, so tests may build many.
   explicit Form1(const QString& settingsFolder, QWidget* parent = nullptr);
+  ~Form1() override;
+
+  // ---- State (plain structs the operations work on) ----
+  Settings settings;
+  PanelState panel;  // ToolMode, ZoomStep, PenWidth, ArrowOn, FrameDragMode, colours...
+  TextState text;
+  ViewState view;  // ZoomPercent, ImageWidth/Height, Frame*
+  DragState drag;  // StartX..EndY, CircleRadius, DrawX1.., Picks, PickStep, PickedFigure
+  FigureTable figures;
+  UndoState undo;  // whether UNDB may put row 1001 back
+  WorkArea work;
+  QString ImageFolder;
+  QString ImageFileName;
+  platform::CommonDialog CMDialog1;
+  QImage CutPic;  // scratch picture of cut and fixed-rectangle capture, never shown
+
+  QString SettingsFile() const { return settingsFile_; }
+  // What ending the program does; tests replace it so that the process survives.
+  std::function<void()> exitProgram;
+
+  // ---- Start-up and shutdown ----
+  // Writes the settings file (panel state copied into the slots first). False when it failed.
+  bool SaveSettings();
+  // Writes the settings file and ends the program.
+  void SaveSettingsAndExit();
+
+  // ---- Tool panel ----
+  void Opb_Click(int index);
+  void Text1_Change();
+  void Slider1_UserMoved();
+  void Text4_Change();
+  void Slider2_UserMoved();
+  void Text2_Click();
+  void Text5_Click();
+  void Command1_Click();
+  void Command2_Click();
+  // The selected indexes and texts of the panel's lists as the drawing code reads them.
+  int LineStyleIndex() const;
+  int FillStyleIndex() const;
+  QString EllipseRatioText() const;
+  uint32_t FrontColor() const;
+  uint32_t BackColor() const;
+
+  // ---- Menus and toolbar ----
+  void FileK_Click(int index);
+  void HelpK_Click(int index);
+  void Toolbar1_ButtonClick(int index);
+  // The settings dialog, modal over the main window.
+  void OpenSettingsDialog();
+
+  // ---- View ----
+  void Pic_int() override;
+  void RefreshView();
+  void RepaintCanvas();
+  void LayoutViewport();
+  void ZoomIn();
+  void ZoomOut();
+  void ZoomActualSize();
+  void ZoomToFrame();
+  void NormalizeFrame();
+  void ApplyScrollPosition();
+  void HScroll1_Change();
+  void VScroll1_Change();
+
+  // ---- Image files ----
+  void OpenImage();
+  void SaveImage();
+
+  // ---- Figures ----
+  bool AddFigure();
+  void FindNearestFigure();
+  void DeleteNearestFigure();
+  void SaveUndoRecord();
+  void UNDB_Click();
+  void RedrawFigures();
+
+  // ---- Canvas mouse ----
+  void Picture2_MouseDown(int button, int shift, float x, float y);
+  void Picture2_MouseMove(int button, int shift, float x, float y);
+  void Picture2_MouseUp(int button, int shift, float x, float y);
+  void MarkPickedSegment();
+
+  // ---- Drafting edits ----
+  void TrimOrExtend();
+  void ResetPicks();
+  void OffsetParallel();
+
+  // ---- Clipboard ----
+  void CutFrame();
+  void CopyImage();
+  void PasteImage();
+
+  // ---- Capture ----
+  void CaptureScreen();
+  void Command5_Click();
+  // The capture host: what the captures ask of the main window.
+  void MinimizeMainWindow() override;
+  void RestoreMainWindow() override;
+  void HideMainWindow() override;
+  void ShowMainWindow() override;
+  void SetCanvasPicture(const QImage& picture) override;
+  void SetCutPic(const QImage& picture) override;
+  int16_t CaptureActiveWindow() const override { return panel.CaptureActiveWindow; }
+  const Settings& CurrentSettings() const override { return settings; }
+  ScreenCapture& Capture();
+
+  // ---- Batch ----
+  void BatchStampFolder();
+  void BatchStampFolderIn(const QString& sourceFolder);
+  void DrawStamp();
+
+  // ---- Controls, by the names the program has always used ----
+  QMenu* FileMenu = nullptr;
+  QMenu* HelpMenu = nullptr;
+  std::map<int, QAction*> FileK;
+  std::map<int, QAction*> HelpK;
+  QToolBar* Toolbar1 = nullptr;
+  std::map<int, QAction*> Toolbar1Buttons;  // 1..18, separators included
+  QToolBar* Toolbar2 = nullptr;
+  QWidget* Picture3 = nullptr;
+  QLineEdit* Text1 = nullptr;
+  QSlider* Slider1 = nullptr;
+  QComboBox* Combo1 = nullptr;
+  QLineEdit* Text4 = nullptr;
+  QSlider* Slider2 = nullptr;
+  ColorSwatch* Text2 = nullptr;
+  ColorSwatch* Text5 = nullptr;
+  QComboBox* Combo3 = nullptr;
+  QPushButton* Command2 = nullptr;
+  QComboBox* Combo2 = nullptr;
+  QLineEdit* Text3 = nullptr;
+  QPushButton* Command1 = nullptr;
+  std::map<int, QToolButton*> Opb;  // 1..4, 8..13
+  QLineEdit* Text6 = nullptr;
+  QToolButton* UNDB = nullptr;
+  QToolButton* Command5 = nullptr;
+  QPushButton* BatchButton = nullptr;  // 一括, never shown
+  QPushButton* StampButton = nullptr;  // ★, never shown
+  QListWidget* List1 = nullptr;
+  QListWidget* List2 = nullptr;
+  QWidget* Picture1 = nullptr;  // viewport
+  CanvasWidget* Picture2 = nullptr;
+  QScrollBar* HScroll1 = nullptr;
+  QScrollBar* VScroll1 = nullptr;
+  QStatusBar* Stb1 = nullptr;
+  std::map<int, QLabel*> Stb1Panels;  // 1..6
+
+  // The GDI-like canvas drawing on Picture2's surface; its pen, fill and font persist between
+  // events as a picture box's do.
+  platform::GdiCanvas& Canvas();
+
+  // Panel text of the status bar (1..6).
+  void SetStatus(int panel, const QString& text);
+  QString Status(int panel) const;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildMenus();
+  void BuildToolbar();
+  void BuildToolPanel();
+  void BuildLeftStrip();
+  void BuildViewport();
+  void BuildStatusBar();
+  void LayoutClient();
+  void Form_Load();
+  // Runs a command under the error trap: a failure it does not report itself ends it quietly.
+  void RunTrapped(const std::function<void()>& command);
+
+  QString settingsFile_;
+  std::unique_ptr<platform::GdiCanvas> canvas_;
+  std::unique_ptr<ScreenCapture> capture_;
+  QWidget* client_ = nullptr;
+  QWidget* leftStrip_ = nullptr;
+  bool exiting_ = false;
+  bool settingsReadable_ = true;
 };
+
 }  // namespace velmor

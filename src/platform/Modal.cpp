@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFontDialog>
@@ -89,6 +90,8 @@ class RealModalHandler final : public ModalHandler {
     }
     return false;
   }
+
+  int RunDialog(QDialog& dialog) override { return dialog.exec(); }
 
   void WaitWithEvents(double seconds) override {
     QElapsedTimer timer;  // monotonic: midnight cannot stall it

@@ -6,6 +6,8 @@
 #include <QString>
 #include <cstdint>
 
+class QDialog;
+
 namespace velmor::platform {
 
 enum class MsgIcon { None, Information, Exclamation, Question, Stop };
@@ -52,6 +54,8 @@ class ModalHandler {
   virtual bool Dialog(DialogKind kind, CommonDialog& dialog) = 0;
   // Lets window events run for the given time (a monotonic clock measures it).
   virtual void WaitWithEvents(double seconds) = 0;
+  // Runs one of the program's own dialogs modally; returns its result (QDialog::Accepted...).
+  virtual int RunDialog(QDialog& dialog) = 0;
 };
 
 // The handler in force: the installed one, or the real dialogs when none is installed.

@@ -1,5 +1,7 @@
 #include "support/FakeModal.h"
 
+#include <QDialog>
+
 namespace velmor::test {
 
 platform::MsgResult FakeModal::Message(const platform::MessageRequest& request) {
@@ -25,6 +27,17 @@ bool FakeModal::Dialog(platform::DialogKind kind, platform::CommonDialog& dialog
 void FakeModal::WaitWithEvents(double seconds) {
   waitedSeconds += seconds;
   if (onWait) onWait(seconds);
+}
+
+}  // namespace velmor::test
+
+namespace velmor::test {
+
+int FakeModal::RunDialog(QDialog& dialog) {
+  ++dialogsRun;
+  dialog.setResult(QDialog::Rejected);
+  if (onRunDialog) onRunDialog(dialog);
+  return dialog.result();
 }
 
 }  // namespace velmor::test

@@ -21,6 +21,10 @@ class FakeModal : public platform::ModalHandler {
   std::deque<std::function<bool(platform::CommonDialog&)>> dialogAnswers;
   // Called instead of waiting (nothing when unset); the total asked for is kept.
   std::function<void(double)> onWait;
+  // Plays the user's part in one of the program's own dialogs (it stays open and is rejected
+  // when unset); count kept in dialogsRun.
+  std::function<void(QDialog&)> onRunDialog;
+  int dialogsRun = 0;
 
   std::vector<platform::MessageRequest> messages;
   std::vector<std::pair<platform::DialogKind, platform::CommonDialog>> dialogs;
@@ -29,6 +33,7 @@ class FakeModal : public platform::ModalHandler {
   platform::MsgResult Message(const platform::MessageRequest& request) override;
   bool Dialog(platform::DialogKind kind, platform::CommonDialog& dialog) override;
   void WaitWithEvents(double seconds) override;
+  int RunDialog(QDialog& dialog) override;
 };
 
 }  // namespace velmor::test

@@ -1,0 +1,231 @@
+// Cost of a full refresh: the picture painted onto a 1920 x 1080 surface, and 1000 mixed figures
+// drawn over it, at 100 and 200 percent.
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <random>
+
+#include "draw/FigureRenderer.h"
+#include "view/StretchCopy.h"
+
+namespace velmor {
+namespace {
+
+constexpr int kWidth = 1920, kHeight = 1080;
+
+QImage Picture() {
+  QImage image(kWidth, kHeight, QImage::Format_RGB32);
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x) image.setPixel(x, y, qRgb(x & 255, y & 255, (x ^ y) & 255));
+  return image;
+}
+
+// A quarter each of segments with arrow heads, rectangles, filled or hatched circles and turned
+// texts with boxes, of the sizes people draw, over the whole picture.
+FigureTable MixedFigures() {
+  FigureTable table;
+  std::mt19937 gen(42);
+  auto uniform = [&gen](double lo, double hi) {
+    return std::uniform_real_distribution<double>(lo, hi)(gen);
+  };
+  auto pick = [&gen](int n) { return int16_t(std::uniform_int_distribution<int>(0, n - 1)(gen)); };
+  const char* texts[] = {"文字列", "ABC-123", "注意", "ここを確認", "寸法 120mm", "Velmor"};
+  for (int row = 1; row <= fig::kMaxFigures; ++row) {
+    auto& cells = table.cells[row];
+    const double x = uniform(0, kWidth), y = uniform(0, kHeight);
+    const int32_t color = int32_t(gen() & 0xFFFFFF), back = int32_t(gen() & 0xFFFFFF);
+    const int16_t width = pick(4) == 0 ? int16_t(1 + pick(4)) : int16_t(1);
+    switch (row % 4) {
+      case 0:  // segment with an arrow head
+        cells = {int16_t(1),
+                 x,
+                 y,
+                 x + uniform(-300, 300),
+                 y + uniform(-300, 300),
+                 width,
+                 pick(5),
+                 color,
+                 back,
+                 int16_t(1),
+                 int16_t(1)};
+        break;
+      case 1:  // rectangle, no fill or a hatch
+        cells = {int16_t(2),
+                 x,
+                 y,
+                 x + uniform(-200, 200),
+                 y + uniform(-150, 150),
+                 width,
+                 pick(5),
+                 color,
+                 back,
+                 int16_t(pick(2) ? 1 : 2 + pick(6))};
+        break;
+      case 2:  // circle or ellipse, filled or hatched
+        cells = {int16_t(3),
+                 x,
+                 y,
+                 uniform(10, 80),
+                 TaggedValue{},
+                 width,
+                 pick(5),
+                 color,
+                 back,
+                 int16_t(pick(2) ? 0 : 2 + pick(6)),
+                 uniform(0.3, 2.0)};
+        break;
+      case 3:  // turned text with a box
+        cells = {int16_t(4),
+                 x,
+                 y,
+                 std::string(texts[pick(6)]),
+                 std::string("IPAGothic"),
+                 10.0 + pick(4) * 2,
+                 false,
+                 color,
+                 back,
+                 int16_t(pick(3) ? 0 : 2 + pick(6)),
+                 uniform(-180, 180),
+                 false};
+        break;
+    }
+  }
+  table.FigureCount = fig::kMaxFigures;
+  return table;
+}
+
+struct Refresh {
+  QImage picture = Picture();
+  QImage surface{kWidth, kHeight, QImage::Format_RGB32};
+  platform::GdiCanvas canvas{&surface};
+  FigureTable figures = MixedFigures();
+  Settings settings;
+  WorkArea work;
+  DragState drag;
+  PanelState panel;
+  TextState text;
+  Refresh() {
+    settings.Set(slot::kWingAngle, 30.0);
+    settings.Set(slot::kWingLength, 12.0);
+  }
+  void PaintPicture(int16_t zoom) {
+    StretchCopy(picture, kWidth * 100.0 / zoom, kHeight * 100.0 / zoom, surface);
+  }
+  void DrawFigures(int16_t zoom) {
+    RedrawFigures(canvas, figures, zoom, settings, work, drag, panel, text);
+  }
+};
+
+Refresh& Shared() {
+  static Refresh refresh;
+  return refresh;
+}
+
+void BM_Picture(benchmark::State& state) {
+  Refresh& r = Shared();
+  const auto zoom = int16_t(state.range(0));
+  for (auto _ : state) {
+    r.PaintPicture(zoom);
+    benchmark::DoNotOptimize(r.surface.constBits());
+  }
+}
+
+void BM_Figures(benchmark::State& state) {
+  Refresh& r = Shared();
+  const auto zoom = int16_t(state.range(0));
+  r.PaintPicture(zoom);
+  r.DrawFigures(zoom);  // fonts resolved once, as after the first refresh
+  for (auto _ : state) {
+    r.DrawFigures(zoom);
+    benchmark::DoNotOptimize(r.surface.constBits());
+  }
+}
+
+void BM_FullRefresh(benchmark::State& state) {
+  Refresh& r = Shared();
+  const auto zoom = int16_t(state.range(0));
+  r.DrawFigures(zoom);
+  for (auto _ : state) {
+    r.PaintPicture(zoom);
+    r.DrawFigures(zoom);
+    benchmark::DoNotOptimize(r.surface.constBits());
+  }
+}
+
+// Only the figures of one kind, to see where the time goes.
+void BM_FiguresOfKind(benchmark::State& state) {
+  Refresh& r = Shared();
+  FigureTable only = r.figures;
+  for (int row = 1; row <= fig::kMaxFigures; ++row)
+    if (only.Kind(row) != state.range(0)) only.At(row, fig::kKind) = int16_t(fig::kDeleted);
+  RedrawFigures(r.canvas, only, 100, r.settings, r.work, r.drag, r.panel, r.text);
+  for (auto _ : state) {
+    RedrawFigures(r.canvas, only, 100, r.settings, r.work, r.drag, r.panel, r.text);
+    benchmark::DoNotOptimize(r.surface.constBits());
+  }
+}
+
+// 1000 width-1 lines of random length through the canvas, and through QPainter for comparison;
+// range(0) is the draw mode (13 copy, 7 exclusive-or).
+std::vector<QLine> RandomLines() {
+  std::mt19937 gen(3);
+  std::vector<QLine> lines;
+  for (int i = 0; i < 1000; ++i) {
+    const int x = int(gen() % kWidth), y = int(gen() % kHeight);
+    lines.emplace_back(x, y, x + int(gen() % 601) - 300, y + int(gen() % 601) - 300);
+  }
+  return lines;
+}
+
+void BM_CanvasLines(benchmark::State& state) {
+  Refresh& r = Shared();
+  const std::vector<QLine> lines = RandomLines();
+  r.canvas.SetDrawMode(int16_t(state.range(0)));
+  r.canvas.SetDrawWidth(1);
+  r.canvas.SetDrawStyle(platform::kSolid);
+  for (auto _ : state) {
+    for (const QLine& l : lines) r.canvas.Line(l.x1(), l.y1(), l.x2(), l.y2());
+    benchmark::DoNotOptimize(r.surface.constBits());
+  }
+  r.canvas.SetDrawMode(platform::kCopyPen);
+}
+
+void BM_QPainterLines(benchmark::State& state) {
+  Refresh& r = Shared();
+  const std::vector<QLine> lines = RandomLines();
+  for (auto _ : state) {
+    QPainter painter(&r.surface);
+    if (state.range(0) == platform::kXorPen)
+      painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    painter.setPen(QPen(Qt::red, 1));
+    painter.drawLines(lines.data(), int(lines.size()));
+    painter.end();
+    benchmark::DoNotOptimize(r.surface.constBits());
+  }
+}
+
+BENCHMARK(BM_Picture)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Figures)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FullRefresh)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FiguresOfKind)->DenseRange(1, 4)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CanvasLines)
+    ->Arg(platform::kCopyPen)
+    ->Arg(platform::kXorPen)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_QPainterLines)
+    ->Arg(platform::kCopyPen)
+    ->Arg(platform::kXorPen)
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace velmor
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,73 @@
+// A full refresh of the view against one pass over the surface's memory: RefreshView of a
+// 1920 x 1080 picture at 100, 150 and 200 percent beside a plain fill of a surface of the same
+// size.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QTemporaryDir>
+#include <cstdlib>
+#include <memory>
+
+#include "app/Form1.h"
+#include "view/CanvasWidget.h"
+
+namespace {
+
+QImage Picture() {
+  QImage image(1920, 1080, QImage::Format_RGB32);
+  for (int y = 0; y < image.height(); ++y) {
+    auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x < image.width(); ++x) row[x] = qRgb(x & 255, y & 255, (x ^ y) & 255);
+  }
+  return image;
+}
+
+void SetBytes(benchmark::State& state, const QImage& surface) {
+  state.SetBytesProcessed(state.iterations() * surface.sizeInBytes());
+  state.counters["MB"] = static_cast<double>(surface.sizeInBytes()) / 1e6;
+}
+
+void BM_RefreshView(benchmark::State& state) {
+  QTemporaryDir folder;
+  velmor::Form1 form(folder.path());
+  form.exitProgram = [] {};
+  form.Picture2->SetPicture(Picture());
+  form.view.ZoomPercent = 100;
+  form.Pic_int();
+  if (state.range(0) > 100) {
+    form.panel.ZoomStep = static_cast<int16_t>(state.range(0) - 100);
+    form.ZoomIn();
+  }
+  for (auto _ : state) {
+    form.RefreshView();
+    benchmark::DoNotOptimize(form.Picture2->Surface().constBits());
+  }
+  SetBytes(state, form.Picture2->Surface());
+}
+// 150 percent takes the general nearest-neighbour path, 200 the whole-number one.
+BENCHMARK(BM_RefreshView)->Arg(100)->Arg(150)->Arg(200)->Unit(benchmark::kMillisecond);
+
+void BM_FillSurface(benchmark::State& state) {
+  QImage surface(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)),
+                 QImage::Format_RGB32);
+  uint32_t colour = 0;
+  for (auto _ : state) {
+    surface.fill(++colour);
+    benchmark::DoNotOptimize(surface.constBits());
+  }
+  SetBytes(state, surface);
+}
+BENCHMARK(BM_FillSurface)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,42 @@
+// The captures as the main window starts them, and what they ask of the main window.
+#include "app/Form1.h"
+#include "capture/ScreenCapture.h"
+#include "view/CanvasWidget.h"
+#include "view/ZoomLimits.h"
+
+namespace velmor {
+
+void Form1::CaptureScreen() { Capture().CaptureScreen(); }
+
+void Form1::Command5_Click() { Capture().CaptureFixedRectangle(); }
+
+void Form1::MinimizeMainWindow() { showMinimized(); }
+
+void Form1::RestoreMainWindow() {
+  // Minimising keeps the maximised flag, so the window comes back the size it had.
+  const Qt::WindowStates kept = windowState() & ~Qt::WindowMinimized;
+  if (kept & Qt::WindowFullScreen)
+    showFullScreen();
+  else if (kept & Qt::WindowMaximized)
+    showMaximized();
+  else
+    showNormal();
+  raise();
+  activateWindow();
+}
+
+void Form1::HideMainWindow() { hide(); }
+
+void Form1::ShowMainWindow() { show(); }
+
+void Form1::SetCanvasPicture(const QImage& picture) {
+  Picture2->SetPicture(picture);
+  if (!Picture2->HasPicture()) return;
+  // The fixed-rectangle capture keeps the zoom, so the canvas and the zoom must agree.
+  Picture2->SetCanvasSize(ScaledExtent(view.ZoomPercent, Picture2->Picture().width()),
+                          ScaledExtent(view.ZoomPercent, Picture2->Picture().height()));
+}
+
+void Form1::SetCutPic(const QImage& picture) { CutPic = picture; }
+
+}  // namespace velmor

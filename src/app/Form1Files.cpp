@@ -1,0 +1,90 @@
+// Opening an image file into the canvas and saving the canvas as a JPEG file.
+#include <QFile>
+#include <QLineEdit>
+
+#include "app/Form1.h"
+#include "platform/JpegWriter.h"
+#include "platform/Modal.h"
+#include "platform/PictureLoader.h"
+#include "settings/NumberRules.h"
+#include "view/CanvasWidget.h"
+
+namespace velmor {
+
+namespace {
+const QString kProgramName = QStringLiteral("Velmor");
+const QString kImageFilter = QStringLiteral("画像ﾌｧｲﾙ|*.jpg;*.bmp");
+constexpr int kHideReadOnly = 4;
+
+void PrepareFileDialog(platform::CommonDialog& dialog, const QString& title) {
+  dialog.DialogTitle = title;
+  dialog.Filter = kImageFilter;
+  dialog.FilterIndex = 1;
+  dialog.Flags = kHideReadOnly;
+}
+}  // namespace
+
+void Form1::OpenImage() {
+  SetStatus(1, QStringLiteral("画像ﾌｧｲﾙを指示"));
+  PrepareFileDialog(CMDialog1, QStringLiteral("画像ﾌｧｲﾙを開く"));
+  CMDialog1.ShowOpen();
+
+  const QString path = CMDialog1.FileName;
+  const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+  if (slash < 0) return;
+  ImageFileName = path.mid(slash + 1);
+  ImageFolder = path.left(slash + 1);
+
+  const qsizetype dot = ImageFileName.indexOf(QLatin1Char('.'));
+  if (dot < 0) return;
+  Text3->setText(ImageFileName.left(dot));
+
+  figures.FigureCount = 0;
+  view.ZoomPercent = 100;
+
+  QString error;
+  const std::optional<QImage> picture = platform::LoadPicture(ImageFolder + ImageFileName, &error);
+  if (!picture) {
+    // The old picture stays; show it as the state now says: at 100 percent, without figures.
+    ZoomActualSize();
+    platform::ShowMessage(
+        QStringLiteral("画像ﾌｧｲﾙ %1 を読み込めませんでした。").arg(ImageFolder + ImageFileName),
+        kProgramName, platform::MsgIcon::Exclamation);
+    return;
+  }
+  Picture2->SetPicture(*picture);
+  Pic_int();
+  setWindowTitle(kProgramName + QStringLiteral("  ") + ImageFileName);
+  SetStatus(1, QStringLiteral("画像ロード完了"));
+}
+
+void Form1::SaveImage() {
+  SetStatus(1, QStringLiteral("保存画像ﾌｧｲﾙを指示"));
+  PrepareFileDialog(CMDialog1, QStringLiteral("画像ﾌｧｲﾙを保存"));
+  CMDialog1.ShowSave();
+
+  ImageFolder = CMDialog1.FileName;
+  if (ImageFolder.isEmpty()) return;
+  const QString path = ImageFolder;
+
+  const int width = Picture2->ScaleWidth();
+  const int height = Picture2->ScaleHeight();
+  const std::optional<uint8_t> quality = ToUInt8(settings.Number(slot::kJpegQuality));
+  bool saved = false;
+  if (quality) {
+    QByteArray fileName = QFile::encodeName(path);  // NUL-terminated; the writer may edit it
+    saved = platform::DCSavetoJPEG(&Picture2->Surface(), width, height, fileName.data(), *quality,
+                                   -1) == platform::kJpegSaved;
+    ImageFolder = QFile::decodeName(fileName.constData());
+  }
+  if (!saved) {
+    QString text = QStringLiteral("%1 は保存できませんでした。").arg(path);
+    if (!quality || *quality == 0)
+      text += QStringLiteral("\nJPEG画像保存の解像度 (1～100) を設定して下さい。");
+    platform::ShowMessage(text, kProgramName, platform::MsgIcon::Exclamation);
+    return;
+  }
+  SetStatus(1, QStringLiteral("正常に保存できました。"));
+}
+
+}  // namespace velmor

@@ -1,0 +1,154 @@
+// A drawing surface with the state and primitives of a Windows picture box: raster draw modes,
+// cosmetic line styles, hatch brushes, the current position and fonts turned by an escapement.
+// Everything is drawn without anti-aliasing and each primitive touches a pixel at most once, so
+// that an exclusive-or figure drawn twice leaves the picture as it was.
+//
+// Coordinates are pixels; they are rounded to whole pixels (a half to the even neighbour) before
+// drawing, as the picture box hands them to the device. Colours are packed RGB: red + 256 * green
+// + 65536 * blue (the top byte is ignored, so callers resolve system colours themselves).
+#pragma once
+
+#include <QImage>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace velmor::platform {
+
+// Draw modes (the binary raster operations 1 to 16; these three are the ones the program uses).
+inline constexpr int16_t kNotCopyPen = 4, kXorPen = 7, kCopyPen = 13;
+
+// Line styles; they apply to lines one pixel wide only, wider lines are solid.
+inline constexpr int16_t kSolid = 0, kDash = 1, kDot = 2, kDashDot = 3, kDashDotDot = 4;
+
+// Fill styles: solid, none, then hatches laid over the untouched background with an 8-pixel
+// pitch anchored at the surface's origin.
+inline constexpr int16_t kFillSolid = 0, kFillNone = 1, kFillHorizontal = 2, kFillVertical = 3,
+                         kFillUpwardDiagonal = 4,  // rising from left to right: /
+    kFillDownwardDiagonal = 5,                     // falling from left to right: \ (backslash)
+    kFillCross = 6, kFillDiagonalCross = 7;
+
+// A font as the device creates it.
+struct LogicalFont {
+  std::string FaceName;
+  int32_t Height = 0;      // > 0 cell height (ascent + descent), < 0 character height, 0 default
+  int32_t Escapement = 0;  // tenths of a degree, counterclockwise on screen
+  int32_t Weight = 0;      // 0 default, 400 normal, 700 bold
+  bool Italic = false;
+  bool operator==(const LogicalFont&) const = default;
+};
+
+struct CanvasPoint {
+  float X = 0;
+  float Y = 0;
+};
+
+class GdiCanvas {
+ public:
+  // The canvas draws on `surface` (which it does not own and may be null: drawing then does
+  // nothing, measuring still works). A surface of another format than 32-bit RGB is converted.
+  explicit GdiCanvas(QImage* surface = nullptr);
+  ~GdiCanvas();
+  GdiCanvas(const GdiCanvas&) = delete;
+  GdiCanvas& operator=(const GdiCanvas&) = delete;
+
+  void Bind(QImage* surface) { surface_ = surface; }
+  QImage* Surface() const { return surface_; }
+
+  // Drawing state.
+  int16_t DrawMode() const { return drawMode_; }
+  void SetDrawMode(int16_t mode) { drawMode_ = mode; }
+  int16_t DrawStyle() const { return drawStyle_; }
+  void SetDrawStyle(int16_t style) { drawStyle_ = style; }
+  int16_t DrawWidth() const { return drawWidth_; }
+  void SetDrawWidth(int16_t width) { drawWidth_ = width; }
+  uint32_t ForeColor() const { return foreColor_; }
+  void SetForeColor(uint32_t rgb) { foreColor_ = rgb & 0xFFFFFFu; }
+  uint32_t FillColor() const { return fillColor_; }
+  void SetFillColor(uint32_t rgb) { fillColor_ = rgb & 0xFFFFFFu; }
+  int16_t FillStyle() const { return fillStyle_; }
+  void SetFillStyle(int16_t style) { fillStyle_ = style; }
+  float CurrentX() const { return currentX_; }
+  float CurrentY() const { return currentY_; }
+  void SetCurrentX(float x) { currentX_ = x; }
+  void SetCurrentY(float y) { currentY_ = y; }
+
+  // Screen twips per pixel in x (15 on a 96-dpi screen): decides the point-to-pixel scale.
+  double TwipsPerPixelX() const { return twipsPerPixel_; }
+  void SetTwipsPerPixelX(double twips);
+
+  // The canvas font. Setting any of these selects it again in place of a font selected with
+  // SelectFont. FontSize reads back the size actually chosen: the nearest whole number of pixels
+  // of character height, in points (10 gives 9.75 on a 96-dpi screen).
+  const std::string& FontName() const { return fontName_; }
+  void SetFontName(const std::string& name);
+  double FontSize() const;
+  void SetFontSize(double points);
+  bool FontBold() const { return fontBold_; }
+  void SetFontBold(bool bold);
+  bool FontItalic() const { return fontItalic_; }
+  void SetFontItalic(bool italic);
+
+  // The font a turned-text call creates for a size in points: cell height
+  // (size * 20.25 rounded) / (twips per pixel rounded), the division truncating.
+  int32_t CellHeightForPoints(int32_t points) const;
+  // The canvas font is measured and printed exactly as that font, so that a box measured here
+  // fits the text printed with it.
+  LogicalFont CanvasFont() const;
+  // Makes `font` the one Print and the measures use; returns the one used before.
+  LogicalFont SelectFont(const LogicalFont& font);
+  const LogicalFont& SelectedFont() const { return selected_; }
+
+  // Width and height in pixels of `text` (UTF-8) in the selected font, unturned.
+  int TextWidth(const std::string& text) const;
+  int TextHeight(const std::string& text) const;
+
+  // Prints `text` with the top-left corner of its cell at the current position, turned about
+  // that corner by the font's escapement; only the glyphs are painted, in ForeColor (text
+  // ignores the draw mode). Afterwards CurrentX is 0 and CurrentY one line lower.
+  void Print(const std::string& text);
+
+  // Line in ForeColor with DrawStyle and DrawWidth, both end points drawn; the current position
+  // moves to the end.
+  void Line(float x1, float y1, float x2, float y2);
+  void LineTo(float x, float y) { Line(currentX_, currentY_, x, y); }
+  // Connected lines through `points`; a pixel shared by two of them is drawn once.
+  void Polyline(const std::vector<CanvasPoint>& points);
+  // Box with opposite corners, both included: outline with the pen, inside with the brush.
+  void Box(float x1, float y1, float x2, float y2);
+  // Circle or ellipse as the picture box draws it: aspect is height over width; below 1 the
+  // radius is the horizontal one and the height is squeezed, above 1 the radius is the vertical
+  // one and the width is squeezed. Outline with the pen, inside with the brush. The current
+  // position moves to the centre.
+  void Circle(float cx, float cy, float radius, float aspect = 1.0f);
+  // Paints with the brush the pixels enclosed by the outline that Line would draw through the
+  // points (closed back to the first), leaving the outline's own pixels alone: the fill of an
+  // outlined shape, whatever lies under it or beyond the edge of the surface.
+  void FillPolygon(const std::vector<CanvasPoint>& points);
+
+ private:
+  struct Fonts;
+  bool Ready();
+  void InvalidateSelection();
+
+  QImage* surface_ = nullptr;
+  int16_t drawMode_ = kCopyPen;
+  int16_t drawStyle_ = kSolid;
+  int16_t drawWidth_ = 1;
+  uint32_t foreColor_ = 0;
+  uint32_t fillColor_ = 0;
+  int16_t fillStyle_ = kFillNone;
+  float currentX_ = 0;
+  float currentY_ = 0;
+  double twipsPerPixel_ = 15;
+  std::string fontName_;
+  double fontSize_ = 9;  // as asked; FontSize() gives the size chosen
+  bool fontBold_ = false;
+  bool fontItalic_ = false;
+  LogicalFont selected_;
+  std::unique_ptr<Fonts> fonts_;
+};
+
+}  // namespace velmor::platform

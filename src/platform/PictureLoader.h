@@ -1,0 +1,32 @@
+// The program's picture loader: BMP, JPEG, GIF, PNG and ICO through Qt's readers, WMF and EMF
+// through our own record player. Every file is treated as untrusted: its kind is told from its
+// content, its announced size is checked against the limits before anything is decoded, and a
+// damaged, truncated, empty or foreign file is refused with a reason instead of a picture.
+#pragma once
+
+#include <QByteArrayView>
+#include <QImage>
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+namespace velmor::platform {
+
+struct PictureLimits {
+  int64_t maxPixels = 100'000'000;       // 100 megapixels: 400 MB as 32-bit RGB
+  int64_t maxFileBytes = 512ll << 20;    // larger files are not read at all
+  int decoderAllocationMiB = 512;        // what a Qt reader may allocate while decoding
+};
+
+// The picture in `path` as Format_RGB32 (a transparent picture is laid over white); nullopt
+// with `error` set when it cannot or may not be read.
+std::optional<QImage> LoadPicture(const QString& path, QString* error = nullptr);
+std::optional<QImage> LoadPicture(const QString& path, const PictureLimits& limits,
+                                  QString* error = nullptr);
+
+// The same from bytes already in memory (a file's whole content).
+std::optional<QImage> LoadPictureFromBytes(QByteArrayView bytes, QString* error = nullptr);
+std::optional<QImage> LoadPictureFromBytes(QByteArrayView bytes, const PictureLimits& limits,
+                                           QString* error = nullptr);
+
+}  // namespace velmor::platform

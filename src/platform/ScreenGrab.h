@@ -1,0 +1,34 @@
+// Reading pixels of the screen: the whole screen, a rectangle of it, and the active window with
+// the frame its window manager draws. Every reader gives a null picture when the screen cannot
+// be read (no screen, or a platform such as Wayland that does not let a program read it), so a
+// caller never mistakes an empty or black picture for a capture.
+#pragma once
+
+#include <QImage>
+#include <QRect>
+#include <optional>
+
+namespace velmor::platform {
+
+// The primary screen, at its natural size.
+QImage GrabScreen();
+
+// A rectangle of the primary screen in screen pixels. The part outside the screen is cut off;
+// null when nothing of the rectangle lies on the screen.
+QImage GrabScreenRect(const QRect& rect);
+
+// The outer rectangle (frame included) of the window that is active now, in screen pixels.
+// Empty when no other program's window is active, and always outside X11.
+std::optional<QRect> ActiveWindowFrame();
+
+// The active window with its frame, as it appears on the screen; null when there is none.
+QImage GrabActiveWindow();
+
+// Puts a picture of the active window (ActWind true) or of the whole screen (false) on the
+// clipboard, then lets pending window events run once. The clipboard is left as it was when
+// nothing could be read. PrintOn has no effect.
+void SaveWindowPic(bool ActWind, bool PrintOn);
+void Ac_GCopy();   // SaveWindowPic(true, false)
+void Ful_Gcopy();  // SaveWindowPic(false, false)
+
+}  // namespace velmor::platform

@@ -1,0 +1,302 @@
+// Opening pictures into the canvas and saving the canvas as JPEG, with the dialogs answered.
+#include <sys/resource.h>
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImageReader>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <csignal>
+
+#include "support/FakeModal.h"
+#include "support/FormFixture.h"
+#include "view/CanvasWidget.h"
+
+using velmor::Form1;
+using velmor::platform::CommonDialog;
+using velmor::platform::DialogKind;
+using velmor::test::FakeModal;
+using velmor::test::FormFixture;
+namespace slot = velmor::slot;
+
+namespace {
+
+QImage Pattern(int width, int height) {
+  QImage image(width, height, QImage::Format_RGB32);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      image.setPixel(x, y,
+                     qRgb(x * 255 / width, y * 255 / height, (x + y) * 255 / (width + height)));
+  return image;
+}
+
+void Answer(FakeModal& modal, const QString& path) {
+  modal.dialogAnswers.push_back([path](CommonDialog& d) {
+    d.FileName = path;
+    return true;
+  });
+}
+
+void WriteBytes(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  QVERIFY(file.open(QIODevice::WriteOnly));
+  file.write(bytes);
+}
+
+// Largest and mean difference of one channel between two images of the same size.
+std::pair<int, double> ChannelError(const QImage& a, const QImage& b) {
+  int worst = 0;
+  double sum = 0;
+  for (int y = 0; y < a.height(); ++y)
+    for (int x = 0; x < a.width(); ++x) {
+      const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+      for (int d : {qRed(p) - qRed(q), qGreen(p) - qGreen(q), qBlue(p) - qBlue(q)}) {
+        worst = std::max(worst, std::abs(d));
+        sum += std::abs(d);
+      }
+    }
+  return {worst, sum / (3.0 * a.width() * a.height())};
+}
+
+// Files written by this process fail past `bytes` (as on a full disc) while it lives.
+struct DiscFullAfter {
+  rlimit saved{};
+  void (*oldHandler)(int);
+  explicit DiscFullAfter(rlim_t bytes) {
+    oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &small);
+  }
+  ~DiscFullAfter() {
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+  }
+};
+
+}  // namespace
+
+class ImageFilesTest : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir files_;
+  std::unique_ptr<FormFixture> f_;
+  std::unique_ptr<FakeModal> modal_;
+  Form1& form() { return *f_->form; }
+  QString FilePath(const QString& name) { return files_.filePath(name); }
+
+ private slots:
+  void init() {
+    modal_ = std::make_unique<FakeModal>();
+    f_ = std::make_unique<FormFixture>();
+    f_->form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f_->form.get()));
+  }
+  void cleanup() {
+    f_.reset();
+    modal_.reset();
+  }
+
+  void openSetsNamesCaptionAndPicture() {
+    const QString folder = FilePath(QStringLiteral("pics"));
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(Pattern(64, 48).save(folder + QStringLiteral("/site.A-12.jpg"), "JPEG", 95));
+    form().figures.FigureCount = 3;
+    form().view.ZoomPercent = 250;
+    Answer(*modal_, folder + QStringLiteral("/site.A-12.jpg"));
+    form().OpenImage();
+
+    QCOMPARE(modal_->dialogs.size(), size_t{1});
+    const auto& [kind, dialog] = modal_->dialogs.front();
+    QCOMPARE(kind, DialogKind::Open);
+    QCOMPARE(dialog.DialogTitle, QStringLiteral("画像ﾌｧｲﾙを開く"));
+    QCOMPARE(dialog.Filter, QStringLiteral("画像ﾌｧｲﾙ|*.jpg;*.bmp"));
+    QCOMPARE(dialog.FilterIndex, 1);
+    QCOMPARE(dialog.Flags, 4);
+
+    QCOMPARE(form().ImageFolder, folder + QStringLiteral("/"));
+    QCOMPARE(form().ImageFileName, QStringLiteral("site.A-12.jpg"));
+    QCOMPARE(form().Text3->text(), QStringLiteral("site"));
+    QCOMPARE(form().windowTitle(), QStringLiteral("Velmor  site.A-12.jpg"));
+    QCOMPARE(form().Status(1), QStringLiteral("画像ロード完了"));
+    QCOMPARE(form().Status(2), QStringLiteral("64 × 48"));
+    QCOMPARE(form().figures.FigureCount, 0);
+    QCOMPARE(form().view.ZoomPercent, int16_t{100});
+    QCOMPARE(form().Picture2->size(), QSize(64, 48));
+    QVERIFY(ChannelError(form().Picture2->Surface(), Pattern(64, 48)).first < 40);
+  }
+
+  void cancelledDialogsOnlyPrompt() {
+    form().OpenImage();
+    QCOMPARE(form().Status(1), QStringLiteral("画像ﾌｧｲﾙを指示"));
+    QCOMPARE(form().ImageFileName, QString());
+    QCOMPARE(form().windowTitle(), QStringLiteral("Velmor"));
+    form().SaveImage();
+    QCOMPARE(form().Status(1), QStringLiteral("保存画像ﾌｧｲﾙを指示"));
+    QCOMPARE(form().ImageFolder, QString());
+    QVERIFY(modal_->messages.empty());
+  }
+
+  void nameWithoutDotChangesOnlyTheTwoNames() {
+    QVERIFY(Pattern(20, 10).save(FilePath(QStringLiteral("noext")), "BMP"));
+    form().Text3->setText(QStringLiteral("keep"));
+    form().figures.FigureCount = 2;
+    form().view.ZoomPercent = 150;
+    Answer(*modal_, FilePath(QStringLiteral("noext")));
+    form().OpenImage();
+    QCOMPARE(form().ImageFileName, QStringLiteral("noext"));
+    QCOMPARE(form().ImageFolder, files_.path() + QStringLiteral("/"));
+    QCOMPARE(form().Text3->text(), QStringLiteral("keep"));
+    QCOMPARE(form().figures.FigureCount, 2);
+    QCOMPARE(form().view.ZoomPercent, int16_t{150});
+    QVERIFY(!form().Picture2->HasPicture());
+    QCOMPARE(form().Status(1), QStringLiteral("画像ﾌｧｲﾙを指示"));
+    QCOMPARE(form().windowTitle(), QStringLiteral("Velmor"));
+  }
+
+  void badPicturesAreRefusedAndTheOldOneStays_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QByteArray jpeg;
+    {
+      QBuffer buffer(&jpeg);
+      buffer.open(QIODevice::WriteOnly);
+      Pattern(50, 50).save(&buffer, "JPEG");
+    }
+    QByteArray bomb("BM");  // a BMP header announcing 100000 x 100000 pixels of 32 bits
+    bomb.append(
+        QByteArray::fromHex("36000000"
+                            "00000000"
+                            "36000000"
+                            "28000000"
+                            "a0860100"
+                            "a0860100"
+                            "0100"
+                            "2000"
+                            "00000000"
+                            "00000000"
+                            "130b0000"
+                            "130b0000"
+                            "00000000"
+                            "00000000"));
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("text") << QByteArray("this is not a picture\n");
+    QTest::newRow("truncated jpeg") << jpeg.left(jpeg.size() / 3);
+    QTest::newRow("decompression bomb") << bomb;
+  }
+  void badPicturesAreRefusedAndTheOldOneStays() {
+    QFETCH(QByteArray, bytes);
+    QVERIFY(Pattern(40, 30).save(FilePath(QStringLiteral("good.bmp")), "BMP"));
+    Answer(*modal_, FilePath(QStringLiteral("good.bmp")));
+    form().OpenImage();
+    form().panel.ZoomStep = 100;
+    form().ZoomIn();
+    form().figures.FigureCount = 4;
+
+    WriteBytes(FilePath(QStringLiteral("bad.jpg")), bytes);
+    Answer(*modal_, FilePath(QStringLiteral("bad.jpg")));
+    form().OpenImage();
+    QCOMPARE(form().ImageFileName, QStringLiteral("bad.jpg"));
+    QCOMPARE(form().Text3->text(), QStringLiteral("bad"));
+    QCOMPARE(form().figures.FigureCount, 0);
+    QCOMPARE(form().view.ZoomPercent, int16_t{100});
+    QCOMPARE(form().Picture2->Picture().size(), QSize(40, 30));
+    QCOMPARE(form().Picture2->size(), QSize(40, 30));  // shown at the zoom it now has
+    QCOMPARE(form().windowTitle(), QStringLiteral("Velmor  good.bmp"));
+    QCOMPARE(form().Status(1), QStringLiteral("画像ﾌｧｲﾙを指示"));
+    QCOMPARE(modal_->messages.size(), size_t{1});
+    QVERIFY(modal_->messages.front().text.contains(FilePath(QStringLiteral("bad.jpg"))));
+    QCOMPARE(modal_->messages.front().title, QStringLiteral("Velmor"));
+  }
+
+  void saveAtTwiceTheZoomWritesTheSurface() {
+    QVERIFY(Pattern(80, 60).save(FilePath(QStringLiteral("in.bmp")), "BMP"));
+    Answer(*modal_, FilePath(QStringLiteral("in.bmp")));
+    form().OpenImage();
+    form().panel.ZoomStep = 100;
+    form().ZoomIn();
+    form().settings.Set(slot::kJpegQuality, 95.0);
+    const QString out = FilePath(QStringLiteral("out.bmp"));  // the name is used unchanged
+    Answer(*modal_, out);
+    form().SaveImage();
+
+    const auto& [kind, dialog] = modal_->dialogs.back();
+    QCOMPARE(kind, DialogKind::Save);
+    QCOMPARE(dialog.DialogTitle, QStringLiteral("画像ﾌｧｲﾙを保存"));
+    QCOMPARE(dialog.Filter, QStringLiteral("画像ﾌｧｲﾙ|*.jpg;*.bmp"));
+    QCOMPARE(dialog.FilterIndex, 1);
+    QCOMPARE(dialog.Flags, 4);
+    QCOMPARE(form().Status(1), QStringLiteral("正常に保存できました。"));
+    QCOMPARE(form().ImageFolder, out);
+    QVERIFY(modal_->messages.empty());
+
+    QImageReader reader(out);
+    QCOMPARE(reader.format(), QByteArray("jpeg"));
+    const QImage saved = reader.read().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(saved.size(), QSize(160, 120));
+    const QImage& surface = form().Picture2->Surface();
+    const auto [worst, mean] = ChannelError(saved, surface);
+    QVERIFY2(mean < 3.0 && worst < 64, qPrintable(QStringLiteral("%1 %2").arg(worst).arg(mean)));
+    QCOMPARE(form().view.ZoomPercent, int16_t{200});  // saving changes nothing
+    QCOMPARE(form().Picture2->size(), QSize(160, 120));
+  }
+
+  void failedSaveIsReportedAndTheOldFileSurvives() {
+    QVERIFY(Pattern(30, 20).save(FilePath(QStringLiteral("in.bmp")), "BMP"));
+    Answer(*modal_, FilePath(QStringLiteral("in.bmp")));
+    form().OpenImage();
+    form().settings.Set(slot::kJpegQuality, 90.0);
+    const QString target = FilePath(QStringLiteral("old.jpg"));
+    WriteBytes(target, "old contents");
+
+    Answer(*modal_, target);
+    {
+      const DiscFullAfter full(100);  // the JPEG is larger: its write runs out of space
+      form().SaveImage();
+    }
+    QCOMPARE(form().Status(1), QStringLiteral("保存画像ﾌｧｲﾙを指示"));
+    QCOMPARE(modal_->messages.size(), size_t{1});
+    QVERIFY(modal_->messages.front().text.contains(target));
+    QVERIFY(modal_->messages.front().text.contains(QStringLiteral("保存できませんでした")));
+    QFile old(target);
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), QByteArray("old contents"));
+    QCOMPARE(QDir(files_.path()).entryList({QStringLiteral("old.jpg*")}, QDir::Files),
+             QStringList{QStringLiteral("old.jpg")});  // no temporary left beside it
+  }
+
+  void saveIntoMissingFolderIsReported() {
+    form().settings.Set(slot::kJpegQuality, 90.0);
+    Answer(*modal_, FilePath(QStringLiteral("missing/out.jpg")));
+    form().SaveImage();
+    QCOMPARE(modal_->messages.size(), size_t{1});
+    QVERIFY(!QFile::exists(FilePath(QStringLiteral("missing/out.jpg"))));
+    QVERIFY(form().Status(1) != QStringLiteral("正常に保存できました。"));
+  }
+
+  void saveWithoutQualityWritesNothingAndSaysWhy() {
+    Answer(*modal_, FilePath(QStringLiteral("q.jpg")));
+    form().SaveImage();  // the quality slot is empty
+    QVERIFY(!QFile::exists(FilePath(QStringLiteral("q.jpg"))));
+    QCOMPARE(modal_->messages.size(), size_t{1});
+    QVERIFY(modal_->messages.front().text.contains(QStringLiteral("JPEG画像保存の解像度")));
+    form().settings.Set(slot::kJpegQuality, 300.0);  // no 8-bit value: stopped before the call
+    Answer(*modal_, FilePath(QStringLiteral("q.jpg")));
+    form().SaveImage();
+    QVERIFY(!QFile::exists(FilePath(QStringLiteral("q.jpg"))));
+    QCOMPARE(modal_->messages.size(), size_t{2});
+  }
+
+  void saveWithoutPictureWritesTheEmptyCanvas() {
+    form().settings.Set(slot::kJpegQuality, 80.0);
+    Answer(*modal_, FilePath(QStringLiteral("empty.jpg")));
+    form().SaveImage();
+    QCOMPARE(form().Status(1), QStringLiteral("正常に保存できました。"));
+    QCOMPARE(QImage(FilePath(QStringLiteral("empty.jpg"))).size(), form().Picture2->size());
+  }
+};
+
+QTEST_MAIN(ImageFilesTest)
+#include "ImageFilesTest.moc"

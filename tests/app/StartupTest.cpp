@@ -1,0 +1,194 @@
+// Start-up fills the panel from the settings file; closing the window writes the file back.
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QtTest>
+
+#include "app/ColorSwatch.h"
+#include "settings/SettingsFile.h"
+#include "support/FormFixture.h"
+
+using velmor::Settings;
+using velmor::test::FormFixture;
+namespace slot = velmor::slot;
+
+class StartupTest : public QObject {
+  Q_OBJECT
+
+ private:
+  static Settings WithSlot(int n, velmor::TaggedValue v) {
+    Settings s;
+    s.Set(n, std::move(v));
+    return s;
+  }
+
+ private slots:
+  void missingFileGivesTheEmptyValues() {
+    FormFixture f;
+    QCOMPARE(f.form->panel.ZoomStep, int16_t{1});
+    QCOMPARE(f.Find<QLineEdit>("Text1")->text(), QStringLiteral("1"));
+    QCOMPARE(f.Find<QSlider>("Slider1")->value(), 0);
+    QCOMPARE(f.form->panel.PenWidth, int16_t{1});
+    QVERIFY(f.Find<QComboBox>("Combo1")->isEnabled());
+    QCOMPARE(f.Find<QPushButton>("Command2")->text(), QStringLiteral("―"));
+    QCOMPARE(f.form->panel.ArrowOn, int16_t{0});
+    QCOMPARE(f.Find<QComboBox>("Combo1")->currentIndex(), -1);
+    QCOMPARE(f.Find<velmor::ColorSwatch>("Text2")->BackColor(), 0u);
+    QCOMPARE(f.form->view.ZoomPercent, int16_t{100});
+    QCOMPARE(f.form->panel.ToolMode, int16_t{0});
+    QCOMPARE(f.form->Status(1), QStringLiteral("画像を開くかキャプチャして下さい。"));
+    QCOMPARE(f.form->Status(5), QStringLiteral("Version 1.0.3"));
+    QCOMPARE(f.form->windowTitle(), QStringLiteral("Velmor"));
+  }
+
+  void zoomStepOutOfRangeBecomesOne_data() {
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("slider");
+    QTest::newRow("0") << 0 << "1" << 0;
+    QTest::newRow("250") << 250 << "1" << 0;
+    QTest::newRow("25 rounds the slider to even") << 25 << "25" << 2;
+    QTest::newRow("35") << 35 << "35" << 4;
+    QTest::newRow("100") << 100 << "100" << 10;
+  }
+  void zoomStepOutOfRangeBecomesOne() {
+    QFETCH(int, stored);
+    QFETCH(QString, text);
+    QFETCH(int, slider);
+    const Settings s = WithSlot(slot::kZoomStep, static_cast<int16_t>(stored));
+    FormFixture f(&s);
+    QCOMPARE(f.Find<QLineEdit>("Text1")->text(), text);
+    QCOMPARE(f.Find<QSlider>("Slider1")->value(), slider);
+    QCOMPARE(int(f.form->panel.ZoomStep), text.toInt());
+  }
+
+  void penWidthRuleAndLineStyleList_data() {
+    QTest::addColumn<double>("stored");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<bool>("comboEnabled");
+    QTest::newRow("11") << 11.0 << 1 << true;
+    QTest::newRow("0") << 0.0 << 1 << true;
+    QTest::newRow("3") << 3.0 << 3 << false;
+    QTest::newRow("2.5 rounds to even") << 2.5 << 2 << false;
+    QTest::newRow("3.5") << 3.5 << 4 << false;
+  }
+  void penWidthRuleAndLineStyleList() {
+    QFETCH(double, stored);
+    QFETCH(int, width);
+    QFETCH(bool, comboEnabled);
+    const Settings s = WithSlot(slot::kPenWidth, stored);
+    FormFixture f(&s);
+    QCOMPARE(int(f.form->panel.PenWidth), width);
+    QCOMPARE(f.Find<QSlider>("Slider2")->value(), width);
+    QCOMPARE(f.Find<QComboBox>("Combo1")->isEnabled(), comboEnabled);
+  }
+
+  void textWhereANumberIsReadGivesTheEmptyValue() {
+    Settings s;
+    s.Set(slot::kZoomStep, std::string("abc"));
+    s.Set(slot::kPenWidth, std::string("x"));
+    s.Set(slot::kFrontColor, std::string("red"));
+    s.Set(slot::kArrowOn, std::string("yes"));
+    FormFixture f(&s);
+    QCOMPARE(f.form->panel.ZoomStep, int16_t{1});
+    QCOMPARE(f.form->panel.PenWidth, int16_t{1});
+    QCOMPARE(f.Find<velmor::ColorSwatch>("Text2")->BackColor(), 0u);
+    QCOMPARE(f.Find<QPushButton>("Command2")->text(), QStringLiteral("―"));
+  }
+
+  void arrowOnAnyNonZeroShowsTheArrow() {
+    for (int16_t v : {int16_t{1}, int16_t{7}, int16_t{-1}}) {
+      const Settings s = WithSlot(slot::kArrowOn, v);
+      FormFixture f(&s);
+      QCOMPARE(f.Find<QPushButton>("Command2")->text(), QStringLiteral("→"));
+    }
+  }
+
+  void listsAreFilledAndSelectedByText() {
+    Settings s;
+    s.Set(slot::kLineStyle, std::string("1点鎖線"));
+    s.Set(slot::kEllipseRatio, std::string("3.4"));
+    s.Set(slot::kFillStyle, std::string("網掛け"));
+    s.Set(slot::kParallelDistance, std::string("-12.5"));
+    s.Set(slot::kFrontColor, int32_t{255});
+    s.Set(slot::kBackColor, int32_t{0x00FF00});
+    FormFixture f(&s);
+    auto* combo2 = f.Find<QComboBox>("Combo2");
+    QCOMPARE(combo2->count(), 17);
+    QCOMPARE(combo2->itemText(0), QStringLiteral("0.2"));
+    QCOMPARE(combo2->itemText(16), QStringLiteral("3.4"));
+    QCOMPARE(combo2->currentIndex(), 16);
+    QCOMPARE(f.Find<QComboBox>("Combo1")->currentIndex(), 3);
+    QCOMPARE(f.Find<QComboBox>("Combo3")->currentIndex(), 7);
+    QCOMPARE(f.Find<QComboBox>("Combo3")->count(), 8);
+    QCOMPARE(f.Find<QLineEdit>("Text6")->text(), QStringLiteral("-12.5"));
+    QCOMPARE(f.Find<velmor::ColorSwatch>("Text2")->BackColor(), 255u);
+    QCOMPARE(f.Find<velmor::ColorSwatch>("Text5")->BackColor(), 0x00FF00u);
+    QVERIFY(!f.Find<QComboBox>("Combo1")->isEditable());
+  }
+
+  void unknownListTextLeavesNoSelection() {
+    const Settings s = WithSlot(slot::kLineStyle, std::string("波線"));
+    FormFixture f(&s);
+    QCOMPARE(f.Find<QComboBox>("Combo1")->currentIndex(), -1);
+  }
+
+  void closingWritesTheSameFileBack() {
+    Settings s;
+    s.Set(slot::kZoomStep, int16_t{25});
+    s.Set(slot::kLineStyle, std::string("点線"));
+    s.Set(slot::kPenWidth, 3.0);
+    s.Set(slot::kFrontColor, int32_t{255});
+    s.Set(slot::kFontName, std::string("IPAGothic"));
+    s.Set(slot::kFontSize, 10.5f);
+    s.Set(slot::kFontBold, true);
+    s.Set(slot::kBackColor, int32_t{65280});
+    s.Set(slot::kEllipseRatio, std::string("1.4"));
+    s.Set(slot::kFillStyle, std::string("横線"));
+    s.Set(slot::kArrowOn, int16_t{1});
+    s.Set(slot::kParallelDistance, std::string("-12.5"));
+    s.Set(77, std::string("kept as it was"));
+    FormFixture f(&s);
+    const std::string before = f.IniBytes();
+    f.form->close();
+    QCOMPARE(f.exits, 1);
+    QCOMPARE(QByteArray::fromStdString(f.IniBytes()), QByteArray::fromStdString(before));
+  }
+
+  void exitSavesThePanelState() {
+    FormFixture f;
+    f.Find<QLineEdit>("Text4")->setText(QStringLiteral("2.5"));
+    f.Find<QLineEdit>("Text1")->setText(QStringLiteral("40"));
+    f.Find<QLineEdit>("Text6")->setText(QStringLiteral("8"));
+    f.Find<QComboBox>("Combo3")->setCurrentIndex(2);
+    f.form->SaveSettingsAndExit();
+    const Settings saved = f.IniSettings();
+    QCOMPARE(f.form->panel.PenWidth, int16_t{2});
+    QCOMPARE(saved.Number(slot::kPenWidth), 2.5);
+    QCOMPARE(saved.Number(slot::kZoomStep), 40.0);
+    QCOMPARE(saved.Text(slot::kParallelDistance), std::string("8"));
+    QCOMPARE(saved.Text(slot::kFillStyle), std::string("横線"));
+    QCOMPARE(saved.Text(slot::kLineStyle), std::string());
+    QVERIFY(f.IniBytes().find("2.5\r\n") != std::string::npos);
+  }
+
+  void penWidthTwoPointFiveComesBackAsTwo() {
+    const Settings s = WithSlot(slot::kPenWidth, 2.5);
+    FormFixture f(&s);
+    QCOMPARE(f.Find<QLineEdit>("Text4")->text(), QStringLiteral("2"));
+    f.form->SaveSettingsAndExit();
+    QCOMPARE(f.IniSettings().Number(slot::kPenWidth), 2.0);
+  }
+
+  void unwritableFolderStillEnds() {
+    FormFixture f;
+    QVERIFY(f.folder.remove());  // the folder is gone: nothing can be written there
+    f.form->SaveSettingsAndExit();
+    QCOMPARE(f.exits, 1);
+  }
+};
+
+QTEST_MAIN(StartupTest)
+#include "StartupTest.moc"

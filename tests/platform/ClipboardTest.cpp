@@ -1,0 +1,72 @@
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QTest>
+
+#include "platform/Clipboard.h"
+
+using namespace velmor::platform;
+
+namespace {
+QImage Distinct(int w, int h) {
+  QImage image(w, h, QImage::Format_RGB32);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) image.setPixel(x, y, qRgb(x * 7 & 255, y * 13 & 255, x ^ y));
+  return image;
+}
+}  // namespace
+
+class ClipboardTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() { clipboard::Clear(); }
+
+  void pictureRoundTripIsPixelIdentical() {
+    const QImage picture = Distinct(37, 21);
+    clipboard::PutPicture(picture);
+    QVERIFY(clipboard::HasBitmap());
+    const QImage back = clipboard::GetPicture();
+    QCOMPARE(back.format(), QImage::Format_RGB32);
+    QCOMPARE(back, picture);
+  }
+
+  void clearRemovesThePicture() {
+    clipboard::PutPicture(Distinct(4, 4));
+    clipboard::Clear();
+    QVERIFY(!clipboard::HasBitmap());
+    QVERIFY(clipboard::GetPicture().isNull());
+  }
+
+  void textAloneIsNoBitmap() {
+    QGuiApplication::clipboard()->setText(QStringLiteral("画面"));
+    QVERIFY(!clipboard::HasBitmap());
+    QVERIFY(clipboard::GetPicture().isNull());
+  }
+
+  void putReplacesText() {
+    QGuiApplication::clipboard()->setText(QStringLiteral("old"));
+    clipboard::PutPicture(Distinct(3, 2));
+    QVERIFY(clipboard::HasBitmap());
+    QVERIFY(!QGuiApplication::clipboard()->mimeData()->hasText());
+  }
+
+  void nullPictureOnlyClears() {
+    clipboard::PutPicture(Distinct(3, 2));
+    clipboard::PutPicture(QImage());
+    QVERIFY(!clipboard::HasBitmap());
+  }
+
+  void transparentPictureComesBackOpaque() {
+    QImage picture(2, 1, QImage::Format_ARGB32);
+    picture.setPixel(0, 0, qRgba(10, 20, 30, 255));
+    picture.setPixel(1, 0, qRgba(0, 0, 0, 0));
+    clipboard::PutPicture(picture);
+    const QImage back = clipboard::GetPicture();
+    QCOMPARE(back.format(), QImage::Format_RGB32);
+    QCOMPARE(back.pixel(0, 0), qRgb(10, 20, 30));
+  }
+};
+
+QTEST_MAIN(ClipboardTest)
+#include "ClipboardTest.moc"
