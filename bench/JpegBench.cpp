@@ -27,7 +27,8 @@ const QImage& Canvas() {
       for (int x = 0; x < canvas.width(); ++x) {
         QRgb c = qRgb(236, 236, 236);
         if (y < 40) c = qRgb(40, 70, 140);
-        if (x > 300 && x < 1600 && y > 100 && y < 900) c = qRgb(x * 255 / 1920, 180, y * 255 / 1080);
+        if (x > 300 && x < 1600 && y > 100 && y < 900)
+          c = qRgb(x * 255 / 1920, 180, y * 255 / 1080);
         if (x > 1000 && x < 1500 && y > 300 && y < 700) {
           c = qRgb(120 + random() % 60, 100 + random() % 60, 80 + random() % 60);
         }
@@ -65,14 +66,19 @@ void BareEncode(benchmark::State& state, int flags) {
   SetPixels(state);
 }
 
-void BM_TurboJpegAccurateDct(benchmark::State& state) { BareEncode(state, TJFLAG_ACCURATEDCT); }
-void BM_TurboJpegFastDct(benchmark::State& state) { BareEncode(state, 0); }
+void BM_TurboJpegAccurateDct(benchmark::State& state) {
+  BareEncode(state, TJFLAG_ACCURATEDCT);
+}
+void BM_TurboJpegFastDct(benchmark::State& state) {
+  BareEncode(state, 0);
+}
 
 // Arg 0: a folder on disc beside the build; 1: /dev/shm, where flushing costs nothing.
 void BM_DCSavetoJPEG(benchmark::State& state) {
   const QImage& canvas = Canvas();
-  QTemporaryDir folder(state.range(0) == 1 ? QStringLiteral("/dev/shm/velmor-bench-XXXXXX")
-                                           : QDir::currentPath() + QStringLiteral("/jpeg-bench-XXXXXX"));
+  QTemporaryDir folder(state.range(0) == 1
+                           ? QStringLiteral("/dev/shm/velmor-bench-XXXXXX")
+                           : QDir::currentPath() + QStringLiteral("/jpeg-bench-XXXXXX"));
   QByteArray name = QFile::encodeName(folder.filePath(QStringLiteral("canvas.jpg")));
   for (auto _ : state) {
     if (velmor::platform::DCSavetoJPEG(&canvas, canvas.width(), canvas.height(), name.data(),
@@ -86,9 +92,11 @@ void BM_DCSavetoJPEG(benchmark::State& state) {
 
 // The file part alone: the same number of bytes through temporary file, flush and rename.
 void BM_ReplaceFileContents(benchmark::State& state) {
-  QTemporaryDir folder(state.range(0) == 1 ? QStringLiteral("/dev/shm/velmor-bench-XXXXXX")
-                                           : QDir::currentPath() + QStringLiteral("/jpeg-bench-XXXXXX"));
-  const std::string path = QFile::encodeName(folder.filePath(QStringLiteral("bytes.jpg"))).toStdString();
+  QTemporaryDir folder(state.range(0) == 1
+                           ? QStringLiteral("/dev/shm/velmor-bench-XXXXXX")
+                           : QDir::currentPath() + QStringLiteral("/jpeg-bench-XXXXXX"));
+  const std::string path =
+      QFile::encodeName(folder.filePath(QStringLiteral("bytes.jpg"))).toStdString();
   const std::string bytes(270'000, '\x55');
   for (auto _ : state) {
     if (!velmor::platform::ReplaceFileContents(path, bytes)) state.SkipWithError("write failed");

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <cstdlib>
 #include <memory>
@@ -59,6 +60,20 @@ void BM_FillSurface(benchmark::State& state) {
   SetBytes(state, surface);
 }
 BENCHMARK(BM_FillSurface)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond);
+
+// For comparison: the same stretch through QPainter (no smoothing) instead of our own copy.
+void BM_PainterStretch(benchmark::State& state) {
+  const QImage picture = Picture();
+  const int zoom = static_cast<int>(state.range(0));
+  QImage surface(1920 * zoom / 100, 1080 * zoom / 100, QImage::Format_RGB32);
+  for (auto _ : state) {
+    QPainter painter(&surface);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(surface.rect(), picture, picture.rect());
+  }
+  SetBytes(state, surface);
+}
+BENCHMARK(BM_PainterStretch)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -19,10 +19,11 @@ using velmor::platform::PictureLimits;
 
 constexpr PictureKind kKind = PictureKind::VELMOR_FUZZ_KIND;
 
-// Tighter than the program's own limits so that one run stays quick; the code is the same.
+// Tighter than the program's own limits so that one run stays quick (a metafile is drawn onto
+// a picture of up to this many pixels); the code is the same.
 PictureLimits FuzzLimits() {
   PictureLimits limits;
-  limits.maxPixels = 4'000'000;
+  limits.maxPixels = 1 << 20;
   limits.maxFileBytes = 1 << 20;
   limits.decoderAllocationMiB = 64;
   return limits;

@@ -227,6 +227,8 @@ class Form1 : public QMainWindow, public CaptureHost {
   QWidget* leftStrip_ = nullptr;
   bool exiting_ = false;
   bool settingsReadable_ = true;
+  // Whether the exclusive-or rubber band of the current drag is on the drawing surface.
+  bool rubberBandShown_ = false;
 };
 
 }  // namespace velmor

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QStringList>
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -79,14 +80,7 @@ void Form1::BatchStampFolderIn(const QString& sourceFolder) {
     return;
   }
 
-  // Without a usable quality nothing could be written: stop before the folders are touched.
-  const std::optional<uint8_t> quality = ToUInt8(settings.Number(slot::kJpegQuality));
-  if (!quality || *quality == 0) {
-    platform::ShowMessage(QStringLiteral("一括処理できません。\n"
-                                         "JPEG画像保存の解像度 (1～100) を設定して下さい。"),
-                          kProgramName, platform::MsgIcon::Exclamation);
-    return;
-  }
+  const uint8_t quality = JpegQualityOf(settings);
 
   List1->clear();
   for (const std::string& name : batch::AcceptedInListingOrder(ListedFileNames(folder)))
@@ -127,16 +121,14 @@ void Form1::BatchStampFolderIn(const QString& sourceFolder) {
     DrawStamp();
 
     if (!QDir(ImageFolder).exists() && !QDir().mkdir(ImageFolder)) {
-      problems.push_back(
-          {sourceName,
-           QStringLiteral("フォルダ %1 を作成できません").arg(
-               QString::fromStdString(output->SubFolder))});
+      problems.push_back({sourceName, QStringLiteral("フォルダ %1 を作成できません")
+                                          .arg(QString::fromStdString(output->SubFolder))});
       continue;
     }
     const QString target = ImageFolder + ImageFileName;
     QByteArray fileName = QFile::encodeName(target);  // NUL-terminated, as the writer wants
     if (platform::DCSavetoJPEG(&Picture2->Surface(), Picture2->ScaleWidth(),
-                               Picture2->ScaleHeight(), fileName.data(), *quality,
+                               Picture2->ScaleHeight(), fileName.data(), quality,
                                -1) != platform::kJpegSaved)
       problems.push_back({sourceName, QStringLiteral("%1 に保存できませんでした").arg(target)});
   }
@@ -187,8 +179,8 @@ void Form1::DrawStamp() {
     const platform::CanvasPoint centre{static_cast<float>(cx), static_cast<float>(cy)};
     const platform::CanvasPoint tailTop{
         work.WorkPoints[1].X, static_cast<float>(work.WorkPoints[4].Y - work.WorkHeight / 3)};
-    const std::vector<platform::CanvasPoint> balloon = {at(1), at(2), at(3), at(4), centre,
-                                                        tailTop};
+    const std::vector<platform::CanvasPoint> balloon = {at(1), at(2),  at(3),
+                                                        at(4), centre, tailTop};
     std::vector<platform::CanvasPoint> outline = balloon;
     outline.push_back(at(1));
     canvas.Polyline(outline);

@@ -6,11 +6,17 @@
 
 namespace velmor {
 
-void Form1::CaptureScreen() { Capture().CaptureScreen(); }
+void Form1::CaptureScreen() {
+  Capture().CaptureScreen();
+}
 
-void Form1::Command5_Click() { Capture().CaptureFixedRectangle(); }
+void Form1::Command5_Click() {
+  Capture().CaptureFixedRectangle();
+}
 
-void Form1::MinimizeMainWindow() { showMinimized(); }
+void Form1::MinimizeMainWindow() {
+  showMinimized();
+}
 
 void Form1::RestoreMainWindow() {
   // Minimising keeps the maximised flag, so the window comes back the size it had.
@@ -25,18 +31,25 @@ void Form1::RestoreMainWindow() {
   activateWindow();
 }
 
-void Form1::HideMainWindow() { hide(); }
+void Form1::HideMainWindow() {
+  hide();
+}
 
-void Form1::ShowMainWindow() { show(); }
+void Form1::ShowMainWindow() {
+  show();
+}
 
 void Form1::SetCanvasPicture(const QImage& picture) {
+  // A capture that brought nothing must not take away the picture the user had.
+  if (picture.isNull()) return;
   Picture2->SetPicture(picture);
-  if (!Picture2->HasPicture()) return;
   // The fixed-rectangle capture keeps the zoom, so the canvas and the zoom must agree.
   Picture2->SetCanvasSize(ScaledExtent(view.ZoomPercent, Picture2->Picture().width()),
                           ScaledExtent(view.ZoomPercent, Picture2->Picture().height()));
 }
 
-void Form1::SetCutPic(const QImage& picture) { CutPic = picture; }
+void Form1::SetCutPic(const QImage& picture) {
+  CutPic = picture;
+}
 
 }  // namespace velmor

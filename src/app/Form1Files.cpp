@@ -1,6 +1,7 @@
 // Opening an image file into the canvas and saving the canvas as a JPEG file.
 #include <QFile>
 #include <QLineEdit>
+#include <QToolButton>
 
 #include "app/Form1.h"
 #include "platform/JpegWriter.h"
@@ -39,7 +40,8 @@ void Form1::OpenImage() {
   if (dot < 0) return;
   Text3->setText(ImageFileName.left(dot));
 
-  figures.FigureCount = 0;
+  velmor::ClearFigures(figures, undo);
+  UNDB->setEnabled(false);
   view.ZoomPercent = 100;
 
   QString error;
@@ -69,19 +71,13 @@ void Form1::SaveImage() {
 
   const int width = Picture2->ScaleWidth();
   const int height = Picture2->ScaleHeight();
-  const std::optional<uint8_t> quality = ToUInt8(settings.Number(slot::kJpegQuality));
-  bool saved = false;
-  if (quality) {
-    QByteArray fileName = QFile::encodeName(path);  // NUL-terminated; the writer may edit it
-    saved = platform::DCSavetoJPEG(&Picture2->Surface(), width, height, fileName.data(), *quality,
-                                   -1) == platform::kJpegSaved;
-    ImageFolder = QFile::decodeName(fileName.constData());
-  }
+  QByteArray fileName = QFile::encodeName(path);  // NUL-terminated; the writer may edit it
+  const bool saved = platform::DCSavetoJPEG(&Picture2->Surface(), width, height, fileName.data(),
+                                            JpegQualityOf(settings), -1) == platform::kJpegSaved;
+  ImageFolder = QFile::decodeName(fileName.constData());
   if (!saved) {
-    QString text = QStringLiteral("%1 は保存できませんでした。").arg(path);
-    if (!quality || *quality == 0)
-      text += QStringLiteral("\nJPEG画像保存の解像度 (1～100) を設定して下さい。");
-    platform::ShowMessage(text, kProgramName, platform::MsgIcon::Exclamation);
+    platform::ShowMessage(QStringLiteral("%1 は保存できませんでした。").arg(path), kProgramName,
+                          platform::MsgIcon::Exclamation);
     return;
   }
   SetStatus(1, QStringLiteral("正常に保存できました。"));

@@ -36,8 +36,10 @@ void FitScrollBar(QScrollBar* bar, int canvasExtent, int viewportExtent) {
 }  // namespace
 
 void Form1::Pic_int() {
-  view.ImageWidth = Picture2->ScaleWidth();
-  view.ImageHeight = Picture2->ScaleHeight();
+  // The picture's own size: the fixed-rectangle capture sizes the canvas at the kept zoom.
+  const bool measured = Picture2->HasPicture();
+  view.ImageWidth = measured ? Picture2->Picture().width() : Picture2->ScaleWidth();
+  view.ImageHeight = measured ? Picture2->Picture().height() : Picture2->ScaleHeight();
   SetStatus(2, QStringLiteral("%1 × %2").arg(view.ImageWidth).arg(view.ImageHeight));
 
   const QWidget* client = centralWidget();

@@ -6,12 +6,13 @@ namespace velmor::batch {
 
 namespace {
 
-char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char UpperAscii(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 std::string UpperAscii(std::string_view text) {
   std::string upper(text);
-  std::transform(upper.begin(), upper.end(), upper.begin(),
-                 [](char c) { return UpperAscii(c); });
+  std::transform(upper.begin(), upper.end(), upper.begin(), [](char c) { return UpperAscii(c); });
   return upper;
 }
 
@@ -42,7 +43,9 @@ std::vector<std::string> ProcessingOrder(const std::vector<std::string>& listed)
   return {listed.rbegin(), listed.rend()};
 }
 
-std::string StampText(std::string_view name) { return std::string(name.substr(0, name.find('.'))); }
+std::string StampText(std::string_view name) {
+  return std::string(name.substr(0, name.find('.')));
+}
 
 std::optional<OutputName> SplitOutputName(std::string_view name) {
   const size_t dash = name.find('-');

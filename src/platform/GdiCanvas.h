@@ -11,7 +11,6 @@
 #include <QImage>
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,15 +19,17 @@ namespace velmor::platform {
 // Draw modes (the binary raster operations 1 to 16; these three are the ones the program uses).
 inline constexpr int16_t kNotCopyPen = 4, kXorPen = 7, kCopyPen = 13;
 
-// Line styles; they apply to lines one pixel wide only, wider lines are solid.
+// Line styles; they apply to lines one pixel wide only, wider lines are solid. Style 5 draws
+// no outline at all.
 inline constexpr int16_t kSolid = 0, kDash = 1, kDot = 2, kDashDot = 3, kDashDotDot = 4;
+inline constexpr int16_t kInvisiblePen = 5;
 
 // Fill styles: solid, none, then hatches laid over the untouched background with an 8-pixel
 // pitch anchored at the surface's origin.
-inline constexpr int16_t kFillSolid = 0, kFillNone = 1, kFillHorizontal = 2, kFillVertical = 3,
-                         kFillUpwardDiagonal = 4,  // rising from left to right: /
-    kFillDownwardDiagonal = 5,                     // falling from left to right: \ (backslash)
-    kFillCross = 6, kFillDiagonalCross = 7;
+inline constexpr int16_t kFillSolid = 0, kFillNone = 1, kFillHorizontal = 2, kFillVertical = 3;
+inline constexpr int16_t kFillUpwardDiagonal = 4;    // rising from left to right: /
+inline constexpr int16_t kFillDownwardDiagonal = 5;  // falling from left to right
+inline constexpr int16_t kFillCross = 6, kFillDiagonalCross = 7;
 
 // A font as the device creates it.
 struct LogicalFont {

@@ -58,8 +58,8 @@ bool SaveSurfaceAsJpeg(const QImage& surface, int width, int height, const std::
   unsigned char* raw = nullptr;
   unsigned long size = 0;
   const int status = tjCompress2(encoder.get(), pixels->constBits(), width,
-                                 static_cast<int>(pixels->bytesPerLine()), height, TJPF_BGRX,
-                                 &raw, &size, TJSAMP_420, quality, TJFLAG_ACCURATEDCT);
+                                 static_cast<int>(pixels->bytesPerLine()), height, TJPF_BGRX, &raw,
+                                 &size, TJSAMP_420, quality, TJFLAG_ACCURATEDCT);
   std::unique_ptr<unsigned char, TurboBufferDeleter> jpeg(raw);
   if (status != 0 || !jpeg || size == 0) {
     return Fail(error, std::string("JPEG encoding failed: ") + tjGetErrorStr2(encoder.get()));
@@ -73,9 +73,8 @@ int32_t DCSavetoJPEG(JpegSurface surface, int32_t width, int32_t height, char* f
     return kJpegFailed;
   }
   const int clamped = quality > 100 ? 100 : static_cast<int>(quality);
-  return SaveSurfaceAsJpeg(*surface, width, height, std::string(fileName), clamped)
-             ? kJpegSaved
-             : kJpegFailed;
+  return SaveSurfaceAsJpeg(*surface, width, height, std::string(fileName), clamped) ? kJpegSaved
+                                                                                    : kJpegFailed;
 }
 
 }  // namespace velmor::platform

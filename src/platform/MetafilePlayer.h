@@ -15,12 +15,12 @@
 namespace velmor::platform {
 
 struct MetafileLimits {
-  int maxSide = 8192;                       // a larger picture is scaled down to fit
-  int64_t maxPixels = 8192ll * 8192;        // output pixels
+  int maxSide = 8192;                 // a larger picture is scaled down to fit
+  int64_t maxPixels = 8192ll * 8192;  // output pixels
   int64_t maxRecords = 1'000'000;
-  int64_t workBudget = 2'000'000'000;       // pixels touched plus points drawn, all records
-  int64_t maxBitmapPixels = 64'000'000;     // one embedded bitmap
-  int maxSavedStates = 1024;                // depth of SaveDC
+  int64_t workBudget = 2'000'000'000;    // pixels touched plus points drawn, all records
+  int64_t maxBitmapPixels = 64'000'000;  // one embedded bitmap
+  int maxSavedStates = 1024;             // depth of SaveDC
 };
 
 // The picture at 96 pixels per inch (placeable WMF: its bounding box and units per inch; EMF:

@@ -13,7 +13,9 @@ uint32_t ReadU16(std::string_view b, size_t at) {
 uint32_t ReadU32(std::string_view b, size_t at) {
   return ReadU16(b, at) | ReadU16(b, at + 2) << 16;
 }
-uint8_t Byte(std::string_view b, size_t at) { return static_cast<uint8_t>(b[at]); }
+uint8_t Byte(std::string_view b, size_t at) {
+  return static_cast<uint8_t>(b[at]);
+}
 uint32_t ReadBigU32(std::string_view b, size_t at) {
   return static_cast<uint32_t>(Byte(b, at)) << 24 | static_cast<uint32_t>(Byte(b, at + 1)) << 16 |
          static_cast<uint32_t>(Byte(b, at + 2)) << 8 | Byte(b, at + 3);
@@ -54,10 +56,13 @@ bool BmpComplete(std::string_view b) {
   if (compression != kRgb && compression != kBitfields && compression != kAlphaBitfields) {
     return true;
   }
+  // Some writers leave the padding of the last row out.
   const int64_t stride = (width * bitCount + 31) / 32 * 4;
+  const int64_t lastRow = (width * bitCount + 7) / 8;
   const int64_t start = std::max<int64_t>(pixelOffset, 14 + static_cast<int64_t>(headerSize));
-  const int64_t available = static_cast<int64_t>(b.size()) - start;
-  return available >= 0 && stride <= available / height && stride * height <= available;
+  const int64_t available = static_cast<int64_t>(b.size()) - start - lastRow;
+  if (available < 0) return false;
+  return height == 1 || (stride <= available / (height - 1) && stride * (height - 1) <= available);
 }
 
 // Walks the marker segments and the entropy-coded data up to the end-of-image marker, so that a
@@ -102,8 +107,8 @@ bool JpegFrameSize(std::string_view b, int64_t* width, int64_t* height) {
       continue;
     }
     const uint32_t length = static_cast<uint32_t>(Byte(b, at + 2)) << 8 | Byte(b, at + 3);
-    const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 &&
-                       marker != 0xCC;
+    const bool frame =
+        marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
     if (frame) {
       if (at + 9 > b.size()) return false;
       *height = static_cast<int64_t>(Byte(b, at + 5)) << 8 | Byte(b, at + 6);

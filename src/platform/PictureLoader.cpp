@@ -21,12 +21,18 @@ std::optional<QImage> Refuse(QString* error, const QString& why) {
 
 const char* QtFormat(PictureKind kind) {
   switch (kind) {
-    case PictureKind::Bmp: return "bmp";
-    case PictureKind::Jpeg: return "jpeg";
-    case PictureKind::Gif: return "gif";
-    case PictureKind::Png: return "png";
-    case PictureKind::Ico: return "ico";
-    default: return nullptr;
+    case PictureKind::Bmp:
+      return "bmp";
+    case PictureKind::Jpeg:
+      return "jpeg";
+    case PictureKind::Gif:
+      return "gif";
+    case PictureKind::Png:
+      return "png";
+    case PictureKind::Ico:
+      return "ico";
+    default:
+      return nullptr;
   }
 }
 
@@ -70,9 +76,9 @@ std::optional<QImage> Decode(QByteArrayView bytes, PictureKind kind, const Pictu
   const QSize size = reader.size();
   if (!size.isValid() || size.isEmpty()) return Refuse(error, QStringLiteral("damaged picture"));
   if (static_cast<int64_t>(size.width()) * size.height() > limits.maxPixels) {
-    return Refuse(error, QStringLiteral("picture too large: %1 x %2 pixels")
-                             .arg(size.width())
-                             .arg(size.height()));
+    return Refuse(
+        error,
+        QStringLiteral("picture too large: %1 x %2 pixels").arg(size.width()).arg(size.height()));
   }
   QImage image;
   if (!reader.read(&image) || image.isNull()) {
@@ -103,13 +109,12 @@ std::optional<QImage> LoadPictureFromBytes(QByteArrayView bytes, const PictureLi
       MetafileLimits metafileLimits;
       metafileLimits.maxPixels = std::min(metafileLimits.maxPixels, limits.maxPixels);
       metafileLimits.maxBitmapPixels = std::min(metafileLimits.maxBitmapPixels, limits.maxPixels);
-      return RenderMetafile(
-          std::span(reinterpret_cast<const uint8_t*>(bytes.data()), view.size()), error,
-          metafileLimits);
+      return RenderMetafile(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), view.size()),
+                            error, metafileLimits);
     }
     default:
-      if (int64_t w, h; AnnouncedSize(kind, view, &w, &h) && (w > limits.maxPixels ||
-                                                             h > limits.maxPixels / std::max<int64_t>(w, 1))) {
+      if (int64_t w, h; AnnouncedSize(kind, view, &w, &h) &&
+                        (w > limits.maxPixels || h > limits.maxPixels / std::max<int64_t>(w, 1))) {
         return Refuse(error, QStringLiteral("picture too large: %1 x %2 pixels").arg(w).arg(h));
       }
       if (!LooksComplete(kind, view)) {

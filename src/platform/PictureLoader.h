@@ -13,9 +13,9 @@
 namespace velmor::platform {
 
 struct PictureLimits {
-  int64_t maxPixels = 100'000'000;       // 100 megapixels: 400 MB as 32-bit RGB
-  int64_t maxFileBytes = 512ll << 20;    // larger files are not read at all
-  int decoderAllocationMiB = 512;        // what a Qt reader may allocate while decoding
+  int64_t maxPixels = 100'000'000;     // 100 megapixels: 400 MB as 32-bit RGB
+  int64_t maxFileBytes = 512ll << 20;  // larger files are not read at all
+  int decoderAllocationMiB = 512;      // what a Qt reader may allocate while decoding
 };
 
 // The picture in `path` as Format_RGB32 (a transparent picture is laid over white); nullopt

@@ -1,5 +1,7 @@
 #include "settings/Settings.h"
 
+#include "settings/NumberRules.h"
+
 namespace velmor {
 
 const TaggedValue& Settings::Get(int slot) const {
@@ -11,6 +13,12 @@ const TaggedValue& Settings::Get(int slot) const {
 void Settings::Set(int slot, TaggedValue value) {
   if (slot < 1 || slot > kSlotCount) return;
   slots_[slot - 1] = std::move(value);
+}
+
+uint8_t JpegQualityOf(const Settings& settings) {
+  const auto quality = ToUInt8(settings.Number(slot::kJpegQuality));
+  if (!quality || *quality < 1 || *quality > 100) return 100;
+  return *quality;
 }
 
 }  // namespace velmor

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 
 #include "settings/TaggedValue.h"
@@ -36,5 +37,9 @@ inline constexpr int kZoomStep = 10, kLineStyle = 11, kPenWidth = 12, kFrontColo
                      kFixedCircle = 36, kCaptionPlacement = 37, kCaptureCX = 51,
                      kCaptureCY = 52, kCaptureDX = 53, kCaptureDY = 54;
 }
+
+// The JPEG quality to save at, from slot 34. A quality the settings dialog would show as "100"
+// (empty, 0, out of range) saves at 100, so that a fresh settings file never stops a save.
+uint8_t JpegQualityOf(const Settings& settings);
 
 }  // namespace velmor

@@ -276,17 +276,17 @@ class ImageFilesTest : public QObject {
     QVERIFY(form().Status(1) != QStringLiteral("正常に保存できました。"));
   }
 
-  void saveWithoutQualityWritesNothingAndSaysWhy() {
-    Answer(*modal_, FilePath(QStringLiteral("q.jpg")));
-    form().SaveImage();  // the quality slot is empty
-    QVERIFY(!QFile::exists(FilePath(QStringLiteral("q.jpg"))));
-    QCOMPARE(modal_->messages.size(), size_t{1});
-    QVERIFY(modal_->messages.front().text.contains(QStringLiteral("JPEG画像保存の解像度")));
-    form().settings.Set(slot::kJpegQuality, 300.0);  // no 8-bit value: stopped before the call
-    Answer(*modal_, FilePath(QStringLiteral("q.jpg")));
-    form().SaveImage();
-    QVERIFY(!QFile::exists(FilePath(QStringLiteral("q.jpg"))));
-    QCOMPARE(modal_->messages.size(), size_t{2});
+  void qualityTheDialogWouldShowAs100SavesAt100() {
+    for (const velmor::TaggedValue& stored :
+         {velmor::TaggedValue{}, velmor::TaggedValue{0.0}, velmor::TaggedValue{300.0}}) {
+      form().settings.Set(slot::kJpegQuality, stored);
+      QFile::remove(FilePath(QStringLiteral("q.jpg")));
+      Answer(*modal_, FilePath(QStringLiteral("q.jpg")));
+      form().SaveImage();
+      QVERIFY(QFile::exists(FilePath(QStringLiteral("q.jpg"))));
+      QCOMPARE(form().Status(1), QStringLiteral("正常に保存できました。"));
+    }
+    QVERIFY(modal_->messages.empty());
   }
 
   void saveWithoutPictureWritesTheEmptyCanvas() {

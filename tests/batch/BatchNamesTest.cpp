@@ -1,14 +1,14 @@
-#include "batch/BatchNames.h"
-
 #include <gtest/gtest.h>
+
+#include "batch/BatchNames.h"
 
 namespace velmor::batch {
 namespace {
 
 TEST(BatchNames, AcceptsNamesWhoseTailOccursInTheExtensionList) {
-  for (const char* name : {"x-1.jpg", "x-1.JPEG", "x-1.Png", "x-1.jpe", "x-1.g", "x-1.bmp",
-                           "x-1.wmf", "x-1.EMF", "x-1.ico", "x-1.gif", "x-1.", "ゼンリン-1.jpg",
-                           "x-1.BMP.jpg", "x-1.jpeg.WMF"})
+  for (const char* name :
+       {"x-1.jpg", "x-1.JPEG", "x-1.Png", "x-1.jpe", "x-1.g", "x-1.bmp", "x-1.wmf", "x-1.EMF",
+        "x-1.ico", "x-1.gif", "x-1.", "ゼンリン-1.jpg", "x-1.BMP.jpg", "x-1.jpeg.WMF"})
     EXPECT_TRUE(IsAcceptedPictureName(name)) << name;
 }
 

@@ -114,6 +114,18 @@ TEST(RedrawFigures, WithNoFiguresDrawsNothingAndKeepsTheFillStyle) {
   EXPECT_EQ(s.canvas.FillStyle(), platform::kFillSolid);
 }
 
+TEST(RedrawFigures, ACountBeyondTheTableDrawsTheTableOnly) {
+  Scene s(Plain(60, 60, kWhite));
+  s.AddSegment(10, 10, 50, 10);
+  s.figures.FigureCount = 5000;
+  s.Redraw(100);
+  EXPECT_NE(s.image.pixel(30, 10), kWhite);
+  s.figures.FigureCount = -3;
+  s.canvas.SetFillStyle(platform::kFillSolid);
+  s.Redraw(100);
+  EXPECT_EQ(s.canvas.FillStyle(), platform::kFillSolid);
+}
+
 TEST(RedrawFigures, DrawsEachKindScaledAndSkipsDeletedRows) {
   Scene s(Plain(200, 200, kWhite));
   s.Add({int16_t(2), 10.0, 10.0, 20.0, 20.0, int16_t(1), int16_t(0), int32_t(Rgb(255, 0, 0)),

@@ -71,10 +71,19 @@ TEST(CanvasLine, FarEndsAreClippedToTheSameDiagonal) {
   EXPECT_EQ(LitOnRow(image, 25, kWhite), Range(0, 49));
 }
 
+std::string LineStyleName(int16_t style) {
+  static const char* const kNames[] = {"solid", "dash", "dot", "dash_dot", "dash_dot_dot"};
+  return kNames[style];
+}
+
 struct StyleCase {
   int16_t style;
   std::vector<int> on;  // lit x positions of a line from x = 0 to x = 47
 };
+
+void PrintTo(const StyleCase& c, std::ostream* os) {
+  *os << LineStyleName(c.style);
+}
 
 class CanvasLineStyle : public testing::TestWithParam<StyleCase> {};
 
@@ -100,7 +109,8 @@ INSTANTIATE_TEST_SUITE_P(
                               Range(30, 32), Range(36, 38), Range(42, 44)})},
         StyleCase{kDashDot, Join({Range(0, 8), Range(15, 17), Range(24, 32), Range(39, 41)})},
         StyleCase{kDashDotDot, Join({Range(0, 8), Range(12, 14), Range(18, 20), Range(24, 32),
-                                     Range(36, 38), Range(42, 44)})}));
+                                     Range(36, 38), Range(42, 44)})}),
+    [](const testing::TestParamInfo<StyleCase>& info) { return LineStyleName(info.param.style); });
 
 TEST(CanvasLineStyle, PatternStartsAtTheFirstPointWhicheverWayTheLineRuns) {
   QImage image = Plain(48, 3, kWhite);
@@ -158,6 +168,10 @@ struct Shape {
   const char* name;
   std::function<void(GdiCanvas&)> draw;
 };
+
+void PrintTo(const Shape& shape, std::ostream* os) {
+  *os << shape.name;
+}
 
 class CanvasXor : public testing::TestWithParam<Shape> {};
 
@@ -267,10 +281,20 @@ TEST(CanvasBox, OutlineWithThePenInsideWithTheBrush) {
   EXPECT_EQ(image.pixel(19, 24), qRgb(0, 0, 255));
 }
 
+std::string FillStyleName(int16_t style) {
+  static const char* const kNames[] = {"solid",  "none",     "horizontal", "vertical",
+                                       "upward", "downward", "cross",      "diagonal_cross"};
+  return kNames[style];
+}
+
 struct HatchCase {
   int16_t style;
   std::function<bool(int x, int y)> onLine;
 };
+
+void PrintTo(const HatchCase& c, std::ostream* os) {
+  *os << FillStyleName(c.style);
+}
 
 class CanvasHatch : public testing::TestWithParam<HatchCase> {};
 
@@ -278,7 +302,7 @@ TEST_P(CanvasHatch, LaysLinesOverTheUntouchedBackground) {
   const QImage original = Noise(64, 64);
   QImage image = original;
   GdiCanvas canvas(&image);
-  canvas.SetDrawStyle(5);  // no outline: only the brush shows
+  canvas.SetDrawStyle(kInvisiblePen);  // only the brush shows
   canvas.SetFillColor(Rgb(0, 255, 0));
   canvas.SetFillStyle(GetParam().style);
   canvas.Box(3, 5, 60, 58);
@@ -295,15 +319,15 @@ TEST_P(CanvasHatch, LaysLinesOverTheUntouchedBackground) {
 
 INSTANTIATE_TEST_SUITE_P(
     Hatches, CanvasHatch,
-    testing::Values(HatchCase{kFillHorizontal, [](int, int y) { return y % 8 == 0; }},
-                    HatchCase{kFillVertical, [](int x, int) { return x % 8 == 0; }},
-                    HatchCase{kFillUpwardDiagonal, [](int x, int y) { return (x + y) % 8 == 0; }},
-                    HatchCase{kFillDownwardDiagonal,
-                              [](int x, int y) { return (x - y + 64) % 8 == 0; }},
-                    HatchCase{kFillCross, [](int x, int y) { return x % 8 == 0 || y % 8 == 0; }},
-                    HatchCase{kFillDiagonalCross, [](int x, int y) {
-                                return (x + y) % 8 == 0 || (x - y + 64) % 8 == 0;
-                              }}));
+    testing::Values(
+        HatchCase{kFillHorizontal, [](int, int y) { return y % 8 == 0; }},
+        HatchCase{kFillVertical, [](int x, int) { return x % 8 == 0; }},
+        HatchCase{kFillUpwardDiagonal, [](int x, int y) { return (x + y) % 8 == 0; }},
+        HatchCase{kFillDownwardDiagonal, [](int x, int y) { return (x - y + 64) % 8 == 0; }},
+        HatchCase{kFillCross, [](int x, int y) { return x % 8 == 0 || y % 8 == 0; }},
+        HatchCase{kFillDiagonalCross,
+                  [](int x, int y) { return (x + y) % 8 == 0 || (x - y + 64) % 8 == 0; }}),
+    [](const testing::TestParamInfo<HatchCase>& info) { return FillStyleName(info.param.style); });
 
 TEST(CanvasCircle, AspectSqueezesTheShorterAxis) {
   const QImage blank = Plain(100, 100, kWhite);
@@ -481,6 +505,25 @@ TEST(CanvasText, EscapementTurnsCounterclockwiseAboutTheCellCorner) {
       << changed.x() << "," << changed.y() << " " << changed.width() << "x" << changed.height();
   EXPECT_GT(changed.height(), changed.width());
   EXPECT_EQ(canvas.SelectFont(before), turned);
+}
+
+TEST(Canvas, HugeAndInvalidCoordinatesStayCheapAndInside) {
+  QImage image = Plain(64, 48, kWhite);
+  GdiCanvas canvas(&image);
+  canvas.SetDrawStyle(kDot);
+  canvas.Box(-1e9f, -1e9f, 1e9f, 30);
+  canvas.Circle(32, 1e8f, 1e8f + 20);  // a huge dotted circle whose top crosses the surface
+  canvas.SetDrawStyle(kSolid);
+  canvas.SetDrawWidth(9);
+  canvas.Line(-1e9f, -1e9f, 1e9f, 1e9f);
+  canvas.SetFillStyle(kFillSolid);
+  canvas.FillPolygon({{-1e9f, 0}, {1e9f, 0}, {0, 1e9f}});
+  const QImage drawn = image;
+  canvas.Line(NAN, 0, 10, 10);
+  canvas.Circle(10, 10, INFINITY);
+  canvas.Box(0, 0, NAN, 5);
+  EXPECT_EQ(Differences(drawn, image), 0);
+  EXPECT_EQ(image.pixel(10, 30), kBlack);  // the bottom of the huge box
 }
 
 TEST(Canvas, WithoutASurfaceDrawsNothingAndStillMeasures) {

@@ -29,7 +29,9 @@ QImage Surface(int w, int h) {
   return image;
 }
 
-QByteArray Utf8(const QString& path) { return QFile::encodeName(path); }
+QByteArray Utf8(const QString& path) {
+  return QFile::encodeName(path);
+}
 
 int32_t Save(const QImage* surface, int w, int h, const QString& path, uint32_t quality = 90,
              int32_t reserved = -1) {
@@ -137,7 +139,8 @@ class JpegWriterTest : public QObject {
     const QImage surface = Surface(32, 32).convertToFormat(QImage::Format_RGB888);
     const QString path = dir_.filePath(QStringLiteral("rgb888.jpg"));
     QCOMPARE(Save(&surface, 32, 32, path), kJpegSaved);
-    QVERIFY(Compare(Surface(32, 32), QImage(path).convertToFormat(QImage::Format_RGB32)).inside <= 6);
+    QVERIFY(Compare(Surface(32, 32), QImage(path).convertToFormat(QImage::Format_RGB32)).inside <=
+            6);
   }
 
   void qualityIsAnUnsignedByteFromOneUp() {

@@ -12,12 +12,18 @@ namespace velmor::test {
 
 class Bytes {
  public:
-  Bytes& U8(uint8_t v) { data_.append(char(v)); return *this; }
+  Bytes& U8(uint8_t v) {
+    data_.append(char(v));
+    return *this;
+  }
   Bytes& U16(uint16_t v) { return U8(v & 0xFF).U8(v >> 8); }
   Bytes& I16(int16_t v) { return U16(uint16_t(v)); }
   Bytes& U32(uint32_t v) { return U16(v & 0xFFFF).U16(v >> 16); }
   Bytes& I32(int32_t v) { return U32(uint32_t(v)); }
-  Bytes& Raw(const QByteArray& bytes) { data_.append(bytes); return *this; }
+  Bytes& Raw(const QByteArray& bytes) {
+    data_.append(bytes);
+    return *this;
+  }
   Bytes& Pad(int multiple) {
     while (data_.size() % multiple) data_.append('\0');
     return *this;
@@ -29,7 +35,9 @@ class Bytes {
 };
 
 // RGB as GDI's COLORREF.
-inline uint32_t ColorRef(int r, int g, int b) { return uint32_t(r) | g << 8 | uint32_t(b) << 16; }
+inline uint32_t ColorRef(int r, int g, int b) {
+  return uint32_t(r) | g << 8 | uint32_t(b) << 16;
+}
 
 // A bottom-up 24-bit DIB: BITMAPINFOHEADER and rows, given top row first.
 inline QByteArray PackedDib(int width, int height, std::initializer_list<uint32_t> topFirstRgb) {
@@ -146,7 +154,8 @@ class EmfBuilder {
     return Record(39, {index, int32_t(style), int32_t(color), int32_t(hatch)});
   }
   EmfBuilder& GeometricPen(int index, uint32_t style, int width, uint32_t color) {
-    return Record(95, {index, 0, 0, 0, 0, int32_t(style | 0x10000), width, 0, int32_t(color), 0, 0});
+    return Record(95,
+                  {index, 0, 0, 0, 0, int32_t(style | 0x10000), width, 0, int32_t(color), 0, 0});
   }
   EmfBuilder& Select(uint32_t index) { return Record(37, {int32_t(index)}); }
   EmfBuilder& Rectangle(int l, int t, int r, int b) { return Record(43, {l, t, r, b}); }
@@ -167,7 +176,7 @@ class EmfBuilder {
   EmfBuilder& TextOutW(int x, int y, const QString& text) {
     Bytes p;
     p.I32(0).I32(0).I32(0).I32(0).U32(1).U32(0).U32(0);  // bounds, mode, scales
-    const uint32_t offString = 76;  // the string follows the fixed fields
+    const uint32_t offString = 76;                       // the string follows the fixed fields
     p.I32(x).I32(y).U32(uint32_t(text.size())).U32(offString).U32(0).I32(0).I32(0).I32(0).I32(0);
     p.U32(0);  // offDx
     for (QChar c : text) p.U16(c.unicode());

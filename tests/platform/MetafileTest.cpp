@@ -79,7 +79,8 @@ class MetafileTest : public QObject {
   // --- size and mapping ------------------------------------------------------------------------
 
   void placeableSizeComesFromBoxAndUnitsPerInch() {
-    const std::optional<QImage> image = Render(WmfBuilder().Placeable(QRect(0, 0, 1440, 720), 1440));
+    const std::optional<QImage> image =
+        Render(WmfBuilder().Placeable(QRect(0, 0, 1440, 720), 1440));
     QVERIFY(image);
     QCOMPARE(image->size(), QSize(96, 48));
     QCOMPARE(image->format(), QImage::Format_RGB32);
@@ -120,7 +121,8 @@ class MetafileTest : public QObject {
   }
 
   void hugeBoxIsScaledDownKeepingItsShape() {
-    const std::optional<QImage> image = Render(WmfBuilder().Placeable(QRect(0, 0, 32000, 16000), 1));
+    const std::optional<QImage> image =
+        Render(WmfBuilder().Placeable(QRect(0, 0, 32000, 16000), 1));
     QVERIFY(image);
     QCOMPARE(image->size(), QSize(8192, 4096));
   }
@@ -170,7 +172,8 @@ class MetafileTest : public QObject {
     QCOMPARE(image->pixel(24, 14), kWhite);  // corner of the box, outside the ellipse
     QCOMPARE(image->pixel(176, 86), kWhite);
     // Not anti-aliased: only the two colours.
-    for (int x = 0; x < 200; ++x) QVERIFY(image->pixel(x, 30) == kRed || image->pixel(x, 30) == kWhite);
+    for (int x = 0; x < 200; ++x)
+      QVERIFY(image->pixel(x, 30) == kRed || image->pixel(x, 30) == kWhite);
   }
 
   void penWidthIsHonoured() {
@@ -197,7 +200,11 @@ class MetafileTest : public QObject {
 
   void penWidthScalesWithTheMapping() {
     WmfBuilder w;
-    w.Window(0, 0, 400, 200).Pen(kPsSolid, 10, kBlackRef).Select(0).MoveTo(40, 100).LineTo(360, 100);
+    w.Window(0, 0, 400, 200)
+        .Pen(kPsSolid, 10, kBlackRef)
+        .Select(0)
+        .MoveTo(40, 100)
+        .LineTo(360, 100);
     const std::optional<QImage> image = Render(w.Placeable(QRect(0, 0, 400, 200), 192));
     QVERIFY(image);
     QCOMPARE(image->size(), QSize(200, 100));
@@ -261,7 +268,8 @@ class MetafileTest : public QObject {
   void polygonIsFilledAndOutlined() {
     Bytes points;
     points.I16(3);
-    for (QPoint p : {QPoint(20, 90), QPoint(100, 10), QPoint(180, 90)}) points.I16(p.x()).I16(p.y());
+    for (QPoint p : {QPoint(20, 90), QPoint(100, 10), QPoint(180, 90)})
+      points.I16(p.x()).I16(p.y());
     WmfBuilder w;
     w.Pen(kPsSolid, 1, kBlackRef).Select(0).Brush(kBsSolid, kRedRef, 0).Select(1);
     w.RecordBytes(0x0324, points.data());
@@ -281,7 +289,10 @@ class MetafileTest : public QObject {
     QVERIFY(image);
     const QRect ink = InkBox(*image);
     QVERIFY(!ink.isEmpty());
-    QVERIFY2(ink.left() >= 10 && ink.top() >= 10 && ink.bottom() < 10 + 26, qPrintable(QString("%1 %2 %3 %4").arg(ink.x()).arg(ink.y()).arg(ink.width()).arg(ink.height())));
+    QVERIFY2(
+        ink.left() >= 10 && ink.top() >= 10 && ink.bottom() < 10 + 26,
+        qPrintable(
+            QString("%1 %2 %3 %4").arg(ink.x()).arg(ink.y()).arg(ink.width()).arg(ink.height())));
     QVERIFY(ink.width() > 2 * ink.height());
   }
 
@@ -302,7 +313,8 @@ class MetafileTest : public QObject {
     EmfBuilder e;
     e.Record(18, {kTransparent}).Font(1, -24, 0, QStringLiteral("IPAGothic")).Select(1);
     e.TextOutW(10, 10, QStringLiteral("日本"));
-    const std::optional<QImage> fromWmf = Render(PlaceableWmf(w)), fromEmf = Render(e.Build(kEmfFrame));
+    const std::optional<QImage> fromWmf = Render(PlaceableWmf(w)),
+                                fromEmf = Render(e.Build(kEmfFrame));
     QVERIFY(fromWmf && fromEmf);
     QVERIFY(!InkBox(*fromWmf).isEmpty());
     QCOMPARE(*fromWmf, *fromEmf);
@@ -310,7 +322,8 @@ class MetafileTest : public QObject {
 
   void bitmapIsStretchedTopRowFirst() {
     const QByteArray dib = PackedDib(2, 2, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00});
-    const std::optional<QImage> image = Render(PlaceableWmf(WmfBuilder().StretchDib(0, 0, 40, 40, 2, 2, dib)));
+    const std::optional<QImage> image =
+        Render(PlaceableWmf(WmfBuilder().StretchDib(0, 0, 40, 40, 2, 2, dib)));
     QVERIFY(image);
     QCOMPARE(image->pixel(10, 10), kRed);
     QCOMPARE(image->pixel(30, 10), 0xFF00FF00);
@@ -322,10 +335,14 @@ class MetafileTest : public QObject {
   void emfDrawsTheSameKindsOfRecords() {
     EmfBuilder e;
     e.Select(kNullPen).Brush(1, kBsSolid, kBlueRef, 0).Select(1).Rectangle(0, 0, 200, 100);
-    e.Record(18, {kTransparent}).Brush(2, kBsHatched, kBlackRef, 4).Select(2).Rectangle(100, 0, 200, 50);
+    e.Record(18, {kTransparent})
+        .Brush(2, kBsHatched, kBlackRef, 4)
+        .Select(2)
+        .Rectangle(100, 0, 200, 50);
     e.Brush(3, kBsSolid, kRedRef, 0).Select(3).Ellipse(10, 10, 90, 50);
     e.GeometricPen(4, 0, 5, kBlackRef).Select(4).Polyline16({QPoint(10, 80), QPoint(190, 80)});
-    e.StretchDiBits(150, 60, 40, 40, 2, 2, PackedDib(2, 2, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00}));
+    e.StretchDiBits(150, 60, 40, 40, 2, 2,
+                    PackedDib(2, 2, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00}));
     const std::optional<QImage> image = Render(e.Build(kEmfFrame));
     QVERIFY(image);
     QCOMPARE(image->pixel(50, 30), kRed);
@@ -390,7 +407,7 @@ class MetafileTest : public QObject {
     EmfBuilder e;
     e.Record(4, {0, 0, 0, 0, 0x7FFFFFFF, 1, 2});  // a polyline announcing 2^31 points
     e.Record(84, {0, 0, 0, 0, 1, 0, 0, 5, 5, 100, 9999, 0, 0, 0, 0, 0, 0});  // string far away
-    e.Record(35, {0, 0, 0, 0, 0, 0});  // a singular world transform
+    e.Record(35, {0, 0, 0, 0, 0, 0});        // a singular world transform
     e.Record(8, {0, 0, 0, 0, 2, 10, 3, 3});  // counts that do not add up
     e.Record(81, {0, 0, 0, 0, 0, 0, 0, 0, 10, 10, 80, 40, 120, 1000, 0, 0xCC0020, 10, 10});
     e.Rectangle(10, 10, 20, 20);
@@ -419,7 +436,7 @@ class MetafileTest : public QObject {
     w.Window(0, 0, 1, 1).Pen(kPsDash, 1, kBlackRef).Select(0);
     w.MoveTo(-32768, -32768).LineTo(32767, 32767).Ellipse(-32768, -32768, 32767, 32767);
     w.Font(-32768, 450, "IPAGothic").Select(1).ExtTextOut(0, 0, "x");
-    for (int i = 0; i < 3000; ++i) w.Record(0x001E, {});  // SaveDC, far past the bound
+    for (int i = 0; i < 3000; ++i) w.Record(0x001E, {});      // SaveDC, far past the bound
     for (int i = 0; i < 70000; ++i) w.Brush(kBsSolid, 0, 0);  // more objects than slots
     w.Record(0x0127, {-32768});
     QVERIFY(Render(PlaceableWmf(w)));
@@ -432,7 +449,9 @@ class MetafileTest : public QObject {
     EmfBuilder e;
     e.Brush(1, kBsHatched, kBlackRef, 2).Select(1).Rectangle(0, 0, 100, 50);
     e.GeometricPen(2, 0, 5, kRedRef).Select(2).Polyline16({QPoint(0, 0), QPoint(50, 50)});
-    e.Font(3, -20, 450, QStringLiteral("IPAGothic")).Select(3).TextOutW(5, 5, QStringLiteral("日本"));
+    e.Font(3, -20, 450, QStringLiteral("IPAGothic"))
+        .Select(3)
+        .TextOutW(5, 5, QStringLiteral("日本"));
     e.StretchDiBits(0, 0, 40, 40, 2, 2, PackedDib(2, 2, {1, 2, 3, 4}));
     MetafileLimits limits;
     limits.maxSide = 256;

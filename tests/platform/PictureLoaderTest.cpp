@@ -15,8 +15,9 @@ QImage Quadrants(int w, int h) {
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
       const bool right = x >= w / 2, bottom = y >= h / 2;
-      image.setPixel(x, y, right ? (bottom ? qRgb(0, 0, 255) : qRgb(0, 255, 0))
-                                 : (bottom ? qRgb(255, 255, 0) : qRgb(255, 0, 0)));
+      image.setPixel(x, y,
+                     right ? (bottom ? qRgb(0, 0, 255) : qRgb(0, 255, 0))
+                           : (bottom ? qRgb(255, 255, 0) : qRgb(255, 0, 0)));
     }
   }
   return image;
@@ -147,8 +148,8 @@ class PictureLoaderTest : public QObject {
     QTest::newRow("jpeg") << Encoded(picture, "JPEG", 95) << 24;
     QTest::newRow("gif") << Gif(40, 30) << 0;
     QTest::newRow("ico") << Encoded(picture, "ICO") << 0;
-    QTest::newRow("8-bit bmp")
-        << Encoded(picture.convertToFormat(QImage::Format_Indexed8), "BMP") << 0;
+    QTest::newRow("8-bit bmp") << Encoded(picture.convertToFormat(QImage::Format_Indexed8), "BMP")
+                               << 0;
   }
   void everyFormatLoadsAsRgb32() {
     QFETCH(QByteArray, bytes);
@@ -189,7 +190,8 @@ class PictureLoaderTest : public QObject {
   }
 
   void japaneseFileNameLoads() {
-    const QString path = Write(QStringLiteral("ゼンリン-詳細図.png"), Encoded(Quadrants(8, 6), "PNG"));
+    const QString path =
+        Write(QStringLiteral("ゼンリン-詳細図.png"), Encoded(Quadrants(8, 6), "PNG"));
     QVERIFY(!path.isEmpty());
     QVERIFY(LoadPicture(path));
   }
@@ -228,6 +230,13 @@ class PictureLoaderTest : public QObject {
     QVERIFY(!error.isEmpty());
     const QString path = Write(QStringLiteral("bad.bmp"), bytes);
     QVERIFY(!LoadPicture(path));
+  }
+
+  void lastRowMayLackItsPadding() {
+    const QByteArray bmp = Encoded(Quadrants(3, 2), "BMP");  // 24-bit rows: 9 bytes and 3 of padding
+    QCOMPARE(bmp.size(), 54 + 2 * 12);
+    QVERIFY(LoadPictureFromBytes(bmp.left(bmp.size() - 3)));
+    QVERIFY(!LoadPictureFromBytes(bmp.left(bmp.size() - 4)));
   }
 
   void missingFileAndFolderAreRefused() {

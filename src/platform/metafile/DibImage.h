@@ -10,8 +10,8 @@
 namespace velmor::platform::metafile {
 
 struct Dib {
-  QImage image;           // Format_RGB32, rows top first
-  bool bottomUp = true;   // rows were stored bottom first (source rectangles count from there)
+  QImage image;          // Format_RGB32, rows top first
+  bool bottomUp = true;  // rows were stored bottom first (source rectangles count from there)
 };
 
 // A DIB given as its BITMAPINFO (header, masks, colour table) and its bits apart, as EMF

@@ -24,23 +24,76 @@ constexpr size_t kMaxObjects = 65536;
 constexpr uint32_t kMaxClipRects = 16384;
 
 enum Type : uint32_t {
-  kHeader = 1, kPolyBezier = 2, kPolygon = 3, kPolyline = 4, kPolyBezierTo = 5,
-  kPolylineTo = 6, kPolyPolyline = 7, kPolyPolygon = 8, kSetWindowExtEx = 9,
-  kSetWindowOrgEx = 10, kSetViewportExtEx = 11, kSetViewportOrgEx = 12, kEof = 14,
-  kSetPixelV = 15, kSetMapMode = 17, kSetBkMode = 18, kSetPolyFillMode = 19, kSetRop2 = 20,
-  kSetTextAlign = 22, kSetTextColor = 24, kSetBkColor = 25, kMoveToEx = 27,
-  kExcludeClipRect = 29, kIntersectClipRect = 30, kScaleViewportExtEx = 31,
-  kScaleWindowExtEx = 32, kSaveDc = 33, kRestoreDc = 34, kSetWorldTransform = 35,
-  kModifyWorldTransform = 36, kSelectObject = 37, kCreatePen = 38, kCreateBrushIndirect = 39,
-  kDeleteObject = 40, kEllipse = 42, kRectangle = 43, kRoundRect = 44, kArc = 45, kChord = 46,
-  kPie = 47, kCreatePalette = 49, kLineTo = 54, kSetArcDirection = 57, kBeginPath = 59,
-  kEndPath = 60, kCloseFigure = 61, kFillPath = 62, kStrokeAndFillPath = 63, kStrokePath = 64,
-  kSelectClipPath = 67, kAbortPath = 68, kExtSelectClipRgn = 75, kBitBlt = 76,
-  kStretchBlt = 77, kSetDiBitsToDevice = 80, kStretchDiBits = 81,
-  kExtCreateFontIndirectW = 82, kExtTextOutA = 83, kExtTextOutW = 84, kPolyBezier16 = 85,
-  kPolygon16 = 86, kPolyline16 = 87, kPolyBezierTo16 = 88, kPolylineTo16 = 89,
-  kPolyPolyline16 = 90, kPolyPolygon16 = 91, kCreateMonoBrush = 93,
-  kCreateDibPatternBrushPt = 94, kExtCreatePen = 95, kSmallTextOut = 108,
+  kHeader = 1,
+  kPolyBezier = 2,
+  kPolygon = 3,
+  kPolyline = 4,
+  kPolyBezierTo = 5,
+  kPolylineTo = 6,
+  kPolyPolyline = 7,
+  kPolyPolygon = 8,
+  kSetWindowExtEx = 9,
+  kSetWindowOrgEx = 10,
+  kSetViewportExtEx = 11,
+  kSetViewportOrgEx = 12,
+  kEof = 14,
+  kSetPixelV = 15,
+  kSetMapMode = 17,
+  kSetBkMode = 18,
+  kSetPolyFillMode = 19,
+  kSetRop2 = 20,
+  kSetTextAlign = 22,
+  kSetTextColor = 24,
+  kSetBkColor = 25,
+  kMoveToEx = 27,
+  kExcludeClipRect = 29,
+  kIntersectClipRect = 30,
+  kScaleViewportExtEx = 31,
+  kScaleWindowExtEx = 32,
+  kSaveDc = 33,
+  kRestoreDc = 34,
+  kSetWorldTransform = 35,
+  kModifyWorldTransform = 36,
+  kSelectObject = 37,
+  kCreatePen = 38,
+  kCreateBrushIndirect = 39,
+  kDeleteObject = 40,
+  kEllipse = 42,
+  kRectangle = 43,
+  kRoundRect = 44,
+  kArc = 45,
+  kChord = 46,
+  kPie = 47,
+  kCreatePalette = 49,
+  kLineTo = 54,
+  kSetArcDirection = 57,
+  kBeginPath = 59,
+  kEndPath = 60,
+  kCloseFigure = 61,
+  kFillPath = 62,
+  kStrokeAndFillPath = 63,
+  kStrokePath = 64,
+  kSelectClipPath = 67,
+  kAbortPath = 68,
+  kExtSelectClipRgn = 75,
+  kBitBlt = 76,
+  kStretchBlt = 77,
+  kSetDiBitsToDevice = 80,
+  kStretchDiBits = 81,
+  kExtCreateFontIndirectW = 82,
+  kExtTextOutA = 83,
+  kExtTextOutW = 84,
+  kPolyBezier16 = 85,
+  kPolygon16 = 86,
+  kPolyline16 = 87,
+  kPolyBezierTo16 = 88,
+  kPolylineTo16 = 89,
+  kPolyPolyline16 = 90,
+  kPolyPolygon16 = 91,
+  kCreateMonoBrush = 93,
+  kCreateDibPatternBrushPt = 94,
+  kExtCreatePen = 95,
+  kSmallTextOut = 108,
 };
 
 using EmfObject = std::variant<std::monostate, GdiPen, GdiBrush, GdiFont>;
@@ -66,21 +119,40 @@ std::optional<EmfObject> StockObject(uint32_t index) {
     return EmfObject(f);
   };
   switch (index) {
-    case 0: return brush(gdi::kBsSolid, Qt::white);
-    case 1: return brush(gdi::kBsSolid, QColor(0xC0, 0xC0, 0xC0));
-    case 2: return brush(gdi::kBsSolid, QColor(0x80, 0x80, 0x80));
-    case 3: return brush(gdi::kBsSolid, QColor(0x40, 0x40, 0x40));
-    case 4: return brush(gdi::kBsSolid, Qt::black);
-    case 5: return brush(gdi::kBsNull, Qt::black);
-    case 6: return pen(gdi::kPsSolid, Qt::white);
-    case 7: return pen(gdi::kPsSolid, Qt::black);
-    case 8: return pen(gdi::kPsNull, Qt::black);
-    case 10: case 11: case 16: return font("Monospace", 16);
-    case 12: case 13: case 14: return font("Sans Serif", 16);
-    case 17: return font("Sans Serif", -12);
-    case 18: return brush(gdi::kBsSolid, Qt::white);
-    case 19: return pen(gdi::kPsSolid, Qt::black);
-    default: return std::nullopt;
+    case 0:
+      return brush(gdi::kBsSolid, Qt::white);
+    case 1:
+      return brush(gdi::kBsSolid, QColor(0xC0, 0xC0, 0xC0));
+    case 2:
+      return brush(gdi::kBsSolid, QColor(0x80, 0x80, 0x80));
+    case 3:
+      return brush(gdi::kBsSolid, QColor(0x40, 0x40, 0x40));
+    case 4:
+      return brush(gdi::kBsSolid, Qt::black);
+    case 5:
+      return brush(gdi::kBsNull, Qt::black);
+    case 6:
+      return pen(gdi::kPsSolid, Qt::white);
+    case 7:
+      return pen(gdi::kPsSolid, Qt::black);
+    case 8:
+      return pen(gdi::kPsNull, Qt::black);
+    case 10:
+    case 11:
+    case 16:
+      return font("Monospace", 16);
+    case 12:
+    case 13:
+    case 14:
+      return font("Sans Serif", 16);
+    case 17:
+      return font("Sans Serif", -12);
+    case 18:
+      return brush(gdi::kBsSolid, Qt::white);
+    case 19:
+      return pen(gdi::kPsSolid, Qt::black);
+    default:
+      return std::nullopt;
   }
 }
 
@@ -89,7 +161,9 @@ LogicalBox ReadBox(ByteReader& r, size_t at) {
           static_cast<double>(r.I32(at + 8)), static_cast<double>(r.I32(at + 12))};
 }
 
-QPointF ReadPoint(ByteReader& r, size_t at) { return QPointF(r.I32(at), r.I32(at + 4)); }
+QPointF ReadPoint(ByteReader& r, size_t at) {
+  return QPointF(r.I32(at), r.I32(at + 4));
+}
 
 class Player {
  public:
@@ -150,12 +224,23 @@ void Player::Poly(uint32_t type, ByteReader& r) {
   const std::vector<QPointF> points = Points(r, 28, r.U32(24), small);
   if (points.empty()) return;
   switch (small ? type - kPolyBezier16 + kPolyBezier : type) {
-    case kPolyBezier: device_.PolyBezier(points); break;
-    case kPolygon: device_.Polygon(points); break;
-    case kPolyline: device_.Polyline(points); break;
-    case kPolyBezierTo: device_.PolyBezierTo(points); break;
-    case kPolylineTo: device_.PolylineTo(points); break;
-    default: break;
+    case kPolyBezier:
+      device_.PolyBezier(points);
+      break;
+    case kPolygon:
+      device_.Polygon(points);
+      break;
+    case kPolyline:
+      device_.Polyline(points);
+      break;
+    case kPolyBezierTo:
+      device_.PolyBezierTo(points);
+      break;
+    case kPolylineTo:
+      device_.PolylineTo(points);
+      break;
+    default:
+      break;
   }
 }
 
@@ -346,18 +431,44 @@ void Player::ClipRegion(ByteReader& r) {
 
 void Player::Play(uint32_t type, ByteReader r) {
   switch (type) {
-    case kPolyBezier: case kPolygon: case kPolyline: case kPolyBezierTo: case kPolylineTo:
-    case kPolyBezier16: case kPolygon16: case kPolyline16: case kPolyBezierTo16:
+    case kPolyBezier:
+    case kPolygon:
+    case kPolyline:
+    case kPolyBezierTo:
+    case kPolylineTo:
+    case kPolyBezier16:
+    case kPolygon16:
+    case kPolyline16:
+    case kPolyBezierTo16:
     case kPolylineTo16:
       Poly(type, r);
       break;
-    case kPolyPolyline: case kPolyPolygon: case kPolyPolyline16: case kPolyPolygon16:
+    case kPolyPolyline:
+    case kPolyPolygon:
+    case kPolyPolyline16:
+    case kPolyPolygon16:
       PolyPoly(type, r);
       break;
-    case kSetWindowExtEx: { const QPointF p = ReadPoint(r, 8); if (r.ok()) device_.SetWindowExt(p.x(), p.y()); break; }
-    case kSetWindowOrgEx: { const QPointF p = ReadPoint(r, 8); if (r.ok()) device_.SetWindowOrg(p.x(), p.y()); break; }
-    case kSetViewportExtEx: { const QPointF p = ReadPoint(r, 8); if (r.ok()) device_.SetViewportExt(p.x(), p.y()); break; }
-    case kSetViewportOrgEx: { const QPointF p = ReadPoint(r, 8); if (r.ok()) device_.SetViewportOrg(p.x(), p.y()); break; }
+    case kSetWindowExtEx: {
+      const QPointF p = ReadPoint(r, 8);
+      if (r.ok()) device_.SetWindowExt(p.x(), p.y());
+      break;
+    }
+    case kSetWindowOrgEx: {
+      const QPointF p = ReadPoint(r, 8);
+      if (r.ok()) device_.SetWindowOrg(p.x(), p.y());
+      break;
+    }
+    case kSetViewportExtEx: {
+      const QPointF p = ReadPoint(r, 8);
+      if (r.ok()) device_.SetViewportExt(p.x(), p.y());
+      break;
+    }
+    case kSetViewportOrgEx: {
+      const QPointF p = ReadPoint(r, 8);
+      if (r.ok()) device_.SetViewportOrg(p.x(), p.y());
+      break;
+    }
     case kScaleViewportExtEx:
     case kScaleWindowExtEx: {
       const double xNum = r.I32(8), xDenom = r.I32(12), yNum = r.I32(16), yDenom = r.I32(20);
@@ -369,21 +480,62 @@ void Player::Play(uint32_t type, ByteReader r) {
       }
       break;
     }
-    case kSetPixelV: { const QPointF p = ReadPoint(r, 8); const uint32_t c = r.U32(16); if (r.ok()) device_.SetPixel(p, ColorFromRef(c)); break; }
-    case kSetMapMode: device_.SetMapMode(static_cast<int>(r.U32(8))); break;
-    case kSetBkMode: device_.SetBkMode(static_cast<int>(r.U32(8))); break;
-    case kSetPolyFillMode: device_.SetPolyFillMode(static_cast<int>(r.U32(8))); break;
-    case kSetRop2: device_.SetRop2(static_cast<int>(r.U32(8))); break;
-    case kSetTextAlign: device_.SetTextAlign(r.U32(8)); break;
-    case kSetTextColor: if (r.Has(8, 4)) device_.SetTextColor(ColorFromRef(r.U32(8))); break;
-    case kSetBkColor: if (r.Has(8, 4)) device_.SetBkColor(ColorFromRef(r.U32(8))); break;
-    case kSetArcDirection: device_.SetArcDirection(static_cast<int>(r.U32(8))); break;
-    case kMoveToEx: { const QPointF p = ReadPoint(r, 8); if (r.ok()) device_.MoveTo(p); break; }
-    case kLineTo: { const QPointF p = ReadPoint(r, 8); if (r.ok()) device_.LineTo(p); break; }
-    case kExcludeClipRect: { const LogicalBox b = ReadBox(r, 8); if (r.ok()) device_.ExcludeClipRect(b); break; }
-    case kIntersectClipRect: { const LogicalBox b = ReadBox(r, 8); if (r.ok()) device_.IntersectClipRect(b); break; }
-    case kSaveDc: device_.SaveDc(); break;
-    case kRestoreDc: if (r.Has(8, 4)) device_.RestoreDc(r.I32(8)); break;
+    case kSetPixelV: {
+      const QPointF p = ReadPoint(r, 8);
+      const uint32_t c = r.U32(16);
+      if (r.ok()) device_.SetPixel(p, ColorFromRef(c));
+      break;
+    }
+    case kSetMapMode:
+      device_.SetMapMode(static_cast<int>(r.U32(8)));
+      break;
+    case kSetBkMode:
+      device_.SetBkMode(static_cast<int>(r.U32(8)));
+      break;
+    case kSetPolyFillMode:
+      device_.SetPolyFillMode(static_cast<int>(r.U32(8)));
+      break;
+    case kSetRop2:
+      device_.SetRop2(static_cast<int>(r.U32(8)));
+      break;
+    case kSetTextAlign:
+      device_.SetTextAlign(r.U32(8));
+      break;
+    case kSetTextColor:
+      if (r.Has(8, 4)) device_.SetTextColor(ColorFromRef(r.U32(8)));
+      break;
+    case kSetBkColor:
+      if (r.Has(8, 4)) device_.SetBkColor(ColorFromRef(r.U32(8)));
+      break;
+    case kSetArcDirection:
+      device_.SetArcDirection(static_cast<int>(r.U32(8)));
+      break;
+    case kMoveToEx: {
+      const QPointF p = ReadPoint(r, 8);
+      if (r.ok()) device_.MoveTo(p);
+      break;
+    }
+    case kLineTo: {
+      const QPointF p = ReadPoint(r, 8);
+      if (r.ok()) device_.LineTo(p);
+      break;
+    }
+    case kExcludeClipRect: {
+      const LogicalBox b = ReadBox(r, 8);
+      if (r.ok()) device_.ExcludeClipRect(b);
+      break;
+    }
+    case kIntersectClipRect: {
+      const LogicalBox b = ReadBox(r, 8);
+      if (r.ok()) device_.IntersectClipRect(b);
+      break;
+    }
+    case kSaveDc:
+      device_.SaveDc();
+      break;
+    case kRestoreDc:
+      if (r.Has(8, 4)) device_.RestoreDc(r.I32(8));
+      break;
     case kSetWorldTransform:
     case kModifyWorldTransform: {
       const QTransform t(r.F32(8), r.F32(12), r.F32(16), r.F32(20), r.F32(24), r.F32(28));
@@ -396,8 +548,12 @@ void Player::Play(uint32_t type, ByteReader r) {
       }
       break;
     }
-    case kSelectObject: if (r.Has(8, 4)) Select(r.U32(8)); break;
-    case kDeleteObject: if (r.Has(8, 4)) objects_.erase(r.U32(8)); break;
+    case kSelectObject:
+      if (r.Has(8, 4)) Select(r.U32(8));
+      break;
+    case kDeleteObject:
+      if (r.Has(8, 4)) objects_.erase(r.U32(8));
+      break;
     case kCreatePen: {
       GdiPen pen;
       pen.style = r.U32(12);
@@ -437,35 +593,75 @@ void Player::Play(uint32_t type, ByteReader r) {
       if (r.ok()) Store(r.U32(8), font);
       break;
     }
-    case kCreatePalette: if (r.Has(8, 4)) Store(r.U32(8), std::monostate()); break;
-    case kRectangle: { const LogicalBox b = ReadBox(r, 8); if (r.ok()) device_.Rectangle(b); break; }
-    case kEllipse: { const LogicalBox b = ReadBox(r, 8); if (r.ok()) device_.Ellipse(b); break; }
+    case kCreatePalette:
+      if (r.Has(8, 4)) Store(r.U32(8), std::monostate());
+      break;
+    case kRectangle: {
+      const LogicalBox b = ReadBox(r, 8);
+      if (r.ok()) device_.Rectangle(b);
+      break;
+    }
+    case kEllipse: {
+      const LogicalBox b = ReadBox(r, 8);
+      if (r.ok()) device_.Ellipse(b);
+      break;
+    }
     case kRoundRect: {
       const LogicalBox b = ReadBox(r, 8);
       const double w = r.I32(24), h = r.I32(28);
       if (r.ok()) device_.RoundRect(b, w, h);
       break;
     }
-    case kArc: case kChord: case kPie: {
+    case kArc:
+    case kChord:
+    case kPie: {
       const LogicalBox b = ReadBox(r, 8);
       const QPointF start = ReadPoint(r, 24), end = ReadPoint(r, 32);
       if (!r.ok()) break;
       device_.Arc(b, start, end,
-                  type == kArc ? ArcKind::Arc : type == kPie ? ArcKind::Pie : ArcKind::Chord);
+                  type == kArc   ? ArcKind::Arc
+                  : type == kPie ? ArcKind::Pie
+                                 : ArcKind::Chord);
       break;
     }
-    case kBeginPath: device_.BeginPath(); break;
-    case kEndPath: device_.EndPath(); break;
-    case kCloseFigure: device_.CloseFigure(); break;
-    case kFillPath: device_.FillPath(); break;
-    case kStrokeAndFillPath: device_.StrokeAndFillPath(); break;
-    case kStrokePath: device_.StrokePath(); break;
-    case kAbortPath: device_.AbortPath(); break;
-    case kSelectClipPath: device_.SelectClipPath(static_cast<int>(r.U32(8))); break;
-    case kExtSelectClipRgn: ClipRegion(r); break;
-    case kExtTextOutA: case kExtTextOutW: Text(type, r); break;
-    case kSmallTextOut: SmallText(r); break;
-    case kBitBlt: case kStretchBlt: case kSetDiBitsToDevice: case kStretchDiBits:
+    case kBeginPath:
+      device_.BeginPath();
+      break;
+    case kEndPath:
+      device_.EndPath();
+      break;
+    case kCloseFigure:
+      device_.CloseFigure();
+      break;
+    case kFillPath:
+      device_.FillPath();
+      break;
+    case kStrokeAndFillPath:
+      device_.StrokeAndFillPath();
+      break;
+    case kStrokePath:
+      device_.StrokePath();
+      break;
+    case kAbortPath:
+      device_.AbortPath();
+      break;
+    case kSelectClipPath:
+      device_.SelectClipPath(static_cast<int>(r.U32(8)));
+      break;
+    case kExtSelectClipRgn:
+      ClipRegion(r);
+      break;
+    case kExtTextOutA:
+    case kExtTextOutW:
+      Text(type, r);
+      break;
+    case kSmallTextOut:
+      SmallText(r);
+      break;
+    case kBitBlt:
+    case kStretchBlt:
+    case kSetDiBitsToDevice:
+    case kStretchDiBits:
       Bitmap(type, r);
       break;
     default:
@@ -502,9 +698,9 @@ std::optional<QImage> PlayEmf(std::span<const uint8_t> bytes, const MetafileLimi
   QRectF reference;
   QSize size;
   if (frame.right > frame.left && frame.bottom > frame.top) {
-    reference = QRectF(frame.left / 100 * ppmX, frame.top / 100 * ppmY,
-                       (frame.right - frame.left) / 100 * ppmX,
-                       (frame.bottom - frame.top) / 100 * ppmY);
+    reference =
+        QRectF(frame.left / 100 * ppmX, frame.top / 100 * ppmY,
+               (frame.right - frame.left) / 100 * ppmX, (frame.bottom - frame.top) / 100 * ppmY);
     size = BoundedPictureSize((frame.right - frame.left) / 100 * kScreenPixelsPerMm,
                               (frame.bottom - frame.top) / 100 * kScreenPixelsPerMm, limits);
   } else if (bounds.right >= bounds.left && bounds.bottom >= bounds.top) {

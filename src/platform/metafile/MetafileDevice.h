@@ -121,7 +121,7 @@ class MetafileDevice {
     int mapMode = gdi::kMmText;
     QPointF windowOrg{0, 0}, windowExt{1, 1}, viewportOrg{0, 0}, viewportExt{1, 1};
     QTransform world;
-    QPointF position{0, 0};  // logical
+    QPointF position{0, 0};       // logical
     std::optional<QRegion> clip;  // output pixels
   };
 

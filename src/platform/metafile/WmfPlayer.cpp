@@ -252,12 +252,24 @@ void Player::Bitmap(uint16_t function, ByteReader& r) {
 
 void Player::Play(uint16_t function, ByteReader r) {
   switch (function) {
-    case kSetBkMode: device_.SetBkMode(r.U16(6)); break;
-    case kSetRop2: device_.SetRop2(r.U16(6)); break;
-    case kSetPolyFillMode: device_.SetPolyFillMode(r.U16(6)); break;
-    case kSetTextAlign: device_.SetTextAlign(r.U16(6)); break;
-    case kSetBkColor: device_.SetBkColor(ColorFromRef(r.U32(6))); break;
-    case kSetTextColor: device_.SetTextColor(ColorFromRef(r.U32(6))); break;
+    case kSetBkMode:
+      device_.SetBkMode(r.U16(6));
+      break;
+    case kSetRop2:
+      device_.SetRop2(r.U16(6));
+      break;
+    case kSetPolyFillMode:
+      device_.SetPolyFillMode(r.U16(6));
+      break;
+    case kSetTextAlign:
+      device_.SetTextAlign(r.U16(6));
+      break;
+    case kSetBkColor:
+      device_.SetBkColor(ColorFromRef(r.U32(6)));
+      break;
+    case kSetTextColor:
+      device_.SetTextColor(ColorFromRef(r.U32(6)));
+      break;
     case kSetWindowOrg: {
       const QPointF p = PointYx(r, 6);
       if (r.ok()) device_.SetWindowOrg(p.x(), p.y());
@@ -281,11 +293,21 @@ void Player::Play(uint16_t function, ByteReader r) {
     case kSetViewportOrg:
     case kSetViewportExt:
       break;
-    case kSaveDc: device_.SaveDc(); break;
-    case kRestoreDc: device_.RestoreDc(r.I16(6)); break;
-    case kSelectObject: if (r.Has(6, 2)) Select(r.U16(6)); break;
-    case kDeleteObject: if (r.Has(6, 2)) Delete(r.U16(6)); break;
-    case kSelectClipRegion: device_.ResetClip(); break;
+    case kSaveDc:
+      device_.SaveDc();
+      break;
+    case kRestoreDc:
+      device_.RestoreDc(r.I16(6));
+      break;
+    case kSelectObject:
+      if (r.Has(6, 2)) Select(r.U16(6));
+      break;
+    case kDeleteObject:
+      if (r.Has(6, 2)) Delete(r.U16(6));
+      break;
+    case kSelectClipRegion:
+      device_.ResetClip();
+      break;
     case kCreatePenIndirect: {
       GdiPen pen;
       pen.style = r.U16(6);
@@ -310,7 +332,8 @@ void Player::Play(uint16_t function, ByteReader r) {
     case kDibCreatePatternBrush: {
       std::optional<Dib> dib;
       if (r.Has(10, 40) && r.U16(8) != kDibPalColors) {
-        dib = DecodePackedDib(r.bytes().subspan(10), std::min<int64_t>(limits_.maxBitmapPixels, 1 << 20));
+        dib = DecodePackedDib(r.bytes().subspan(10),
+                              std::min<int64_t>(limits_.maxBitmapPixels, 1 << 20));
       }
       if (dib) {
         GdiBrush brush;
@@ -362,7 +385,9 @@ void Player::Play(uint16_t function, ByteReader r) {
       const LogicalBox box = BoxBrtl(r, 14);
       if (!r.ok()) break;
       device_.Arc(box, start, end,
-                  function == kArc ? ArcKind::Arc : function == kPie ? ArcKind::Pie : ArcKind::Chord);
+                  function == kArc   ? ArcKind::Arc
+                  : function == kPie ? ArcKind::Pie
+                                     : ArcKind::Chord);
       break;
     }
     case kPolygon:
@@ -388,8 +413,12 @@ void Player::Play(uint16_t function, ByteReader r) {
       if (!points.empty()) device_.PolyPolygon(points, counts);
       break;
     }
-    case kTextOut: Text(r, false); break;
-    case kExtTextOut: Text(r, true); break;
+    case kTextOut:
+      Text(r, false);
+      break;
+    case kExtTextOut:
+      Text(r, true);
+      break;
     case kSetPixel: {
       const uint32_t color = r.U32(6);
       const QPointF p = PointYx(r, 10);
@@ -424,8 +453,7 @@ bool ReadLayout(ByteReader& file, const MetafileLimits& limits, Layout* layout, 
   bool placeable = file.U32(0) == kPlaceableKey;
   double width = 0, height = 0;
   if (placeable) {
-    const double left = file.I16(6), top = file.I16(8), right = file.I16(10),
-                 bottom = file.I16(12);
+    const double left = file.I16(6), top = file.I16(8), right = file.I16(10), bottom = file.I16(12);
     const double inch = file.U16(14) ? file.U16(14) : 1440;
     layout->window = QRectF(left, top, right - left, bottom - top);
     width = (right - left) * kScreenDpi / inch;

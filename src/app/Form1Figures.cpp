@@ -1,0 +1,66 @@
+// The main window's side of the figure store: the messages, the status bar, the undo button and
+// the redraw over the repainted picture.
+#include <QComboBox>
+#include <QLineEdit>
+#include <QToolButton>
+
+#include "app/Form1.h"
+#include "draw/FigureRenderer.h"
+#include "platform/Modal.h"
+#include "view/CanvasWidget.h"
+
+namespace velmor {
+
+namespace {
+const QString kProgramName = QStringLiteral("Velmor");
+}  // namespace
+
+bool Form1::AddFigure() {
+  NewFigureAttributes attributes;
+  attributes.LineStyleIndex = static_cast<int16_t>(LineStyleIndex());
+  attributes.EllipseRatioText = EllipseRatioText().toStdString();
+  attributes.FillStyleIndex = static_cast<int16_t>(FillStyleIndex());
+  attributes.Text = Text3->text().toStdString();
+  attributes.FontName = settings.Get(slot::kFontName);
+  attributes.FontSize = settings.Get(slot::kFontSize);
+  attributes.FontBold = settings.Get(slot::kFontBold);
+  attributes.FontItalic = settings.Get(slot::kFontItalic);
+  if (!velmor::AddFigure(figures, panel, drag, view.ZoomPercent, work.WorkAngle, attributes)) {
+    platform::ShowMessage(QString::fromUtf8(kTableFullMessage.data(), kTableFullMessage.size()),
+                          kProgramName);
+    return false;
+  }
+  SetStatus(3, QString::number(figures.FigureCount));
+  return true;
+}
+
+void Form1::FindNearestFigure() {
+  velmor::FindNearestFigure(figures, panel.ToolMode, view.ZoomPercent, drag);
+}
+
+void Form1::DeleteNearestFigure() {
+  const bool deleted =
+      velmor::DeleteNearestFigure(figures, panel.ToolMode, view.ZoomPercent, drag, undo);
+  UNDB->setEnabled(undo.UndoAvailable);
+  if (deleted) RefreshView();
+}
+
+void Form1::SaveUndoRecord() {
+  velmor::SaveUndoRecord(figures, drag, panel.ToolMode, undo);
+  UNDB->setEnabled(undo.UndoAvailable);
+}
+
+void Form1::UNDB_Click() {
+  const bool restored = UndoLastEdit(figures, drag, undo);
+  if (restored) RefreshView();
+  UNDB->setEnabled(false);
+}
+
+void Form1::RedrawFigures() {
+  // Figures are drawn over a freshly painted picture, which took any rubber band with it.
+  rubberBandShown_ = false;
+  velmor::RedrawFigures(Canvas(), figures, view.ZoomPercent, settings, work, drag, panel, text);
+  Picture2->SurfaceChanged();
+}
+
+}  // namespace velmor

@@ -1,0 +1,302 @@
+// The canvas's mouse handlers: rubber bands while the left button is held, then drawing and
+// storing a figure or editing the nearest one on release; the right button drags the view.
+#include <QComboBox>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QToolButton>
+
+#include "app/ColorSwatch.h"
+#include "app/Form1.h"
+#include "draw/FigureRenderer.h"
+#include "platform/GdiCanvas.h"
+#include "settings/NumberRules.h"
+#include "view/CanvasWidget.h"
+
+namespace velmor {
+
+namespace {
+
+constexpr int kLeftButton = 1, kRightButton = 2;
+// Pointer shapes by the numbers the tools have always used.
+constexpr int kArrowPointer = 1, kCrossPointer = 2, kSizeAllPointer = 15;
+// Shown where a picked segment lies: the inverse of this pen, RGB(127, 255, 255).
+constexpr uint32_t kPickMarkPen = 128;
+
+void SetPointer(CanvasWidget* canvas, int pointer) {
+  switch (pointer) {
+    case kArrowPointer: canvas->setCursor(Qt::ArrowCursor); break;
+    case kCrossPointer: canvas->setCursor(Qt::CrossCursor); break;
+    case kSizeAllPointer: canvas->setCursor(Qt::SizeAllCursor); break;
+    default: break;
+  }
+}
+
+int PointerForTool(int16_t toolMode) {
+  if (toolMode >= tool::kSegment && toolMode <= tool::kText) return kCrossPointer;
+  if (toolMode == tool::kMove) return kSizeAllPointer;
+  if (toolMode >= tool::kDelete && toolMode <= tool::kParallel) return kArrowPointer;
+  return 0;
+}
+
+enum class Band { kNone, kLine, kBox, kCircle };
+
+// What the left button drags out: a frame for zoom and cut, else the shape of the tool (for text
+// the writing direction, for move the displacement).
+Band BandFor(const PanelState& panel) {
+  if (panel.FrameDragMode != 0) return Band::kBox;
+  switch (panel.ToolMode) {
+    case tool::kSegment:
+    case tool::kText:
+    case tool::kMove: return Band::kLine;
+    case tool::kRectangle: return Band::kBox;
+    case tool::kCircle: return Band::kCircle;
+    default: return Band::kNone;
+  }
+}
+
+int16_t SaturatedInt16(double value) {
+  if (const auto v = ToInt16(value)) return *v;
+  return value < 0 ? INT16_MIN : INT16_MAX;
+}
+
+float EllipseRatio(const Form1& form) {
+  return static_cast<float>(LeadingNumber(form.EllipseRatioText().toStdString()));
+}
+
+// Exclusive-or, dotted, one pixel, in the window's background colour. Set again before every
+// band drawn: anything drawn in between may have left another pen on the canvas.
+void ApplyRubberBandPen(Form1& form) {
+  platform::GdiCanvas& canvas = form.Canvas();
+  canvas.SetDrawMode(platform::kXorPen);
+  canvas.SetDrawStyle(platform::kDot);
+  canvas.SetDrawWidth(1);
+  canvas.SetForeColor(RgbFromColor(form.palette().color(QPalette::Window)));
+  canvas.SetFillStyle(platform::kFillNone);
+}
+
+void DrawBand(Form1& form, Band band) {
+  if (band == Band::kNone) return;
+  ApplyRubberBandPen(form);
+  platform::GdiCanvas& canvas = form.Canvas();
+  const DragState& d = form.drag;
+  switch (band) {
+    case Band::kLine: canvas.Line(d.StartX, d.StartY, d.EndX, d.EndY); break;
+    case Band::kBox: canvas.Box(d.StartX, d.StartY, d.EndX, d.EndY); break;
+    case Band::kCircle: canvas.Circle(d.StartX, d.StartY, d.CircleRadius, EllipseRatio(form)); break;
+    case Band::kNone: break;
+  }
+  form.Picture2->SurfaceChanged();
+}
+
+QString PositionText(float x, float y) {
+  return QStringLiteral(" X=%1 Y=%2")
+      .arg(QString::fromStdString(FormatNumber(x)), QString::fromStdString(FormatNumber(y)));
+}
+
+// Tools 1 to 4 on release: the figure in the panel's pen and brush, then stored.
+void DrawAndStoreFigure(Form1& form) {
+  platform::GdiCanvas& canvas = form.Canvas();
+  PanelState& panel = form.panel;
+  DragState& d = form.drag;
+  canvas.SetDrawMode(platform::kCopyPen);
+  canvas.SetDrawStyle(static_cast<int16_t>(form.LineStyleIndex()));
+  canvas.SetDrawWidth(panel.PenWidth);
+  canvas.SetForeColor(panel.PenColor);
+  canvas.SetFillColor(panel.BrushColor);
+  canvas.SetFillStyle(static_cast<int16_t>(form.FillStyleIndex()));
+
+  switch (panel.ToolMode) {
+    case tool::kSegment: {
+      d.DrawX1 = d.StartX;
+      d.DrawY1 = d.StartY;
+      d.DrawX2 = d.EndX;
+      d.DrawY2 = d.EndY;
+      canvas.Line(d.DrawX1, d.DrawY1, d.DrawX2, d.DrawY2);
+      if (panel.ArrowOn == 1)
+        DrawArrowHead(canvas, form.view.ZoomPercent, form.settings, form.work, d);
+      // A caption belongs to a stored segment; the table being full has been said once.
+      if (form.AddFigure() && form.settings.Number(slot::kSegmentCaption) == 1) {
+        const CaptionSource source{form.Text3->text().toStdString(), form.BackColor(),
+                                   static_cast<int16_t>(form.FillStyleIndex())};
+        AddSegmentCaption(canvas, form.view.ZoomPercent, form.settings, form.work, d, panel,
+                          form.text, source, [&form] { form.AddFigure(); });
+      }
+      break;
+    }
+    case tool::kRectangle:
+      canvas.Box(d.StartX, d.StartY, d.EndX, d.EndY);
+      form.AddFigure();
+      break;
+    case tool::kCircle:
+      if (form.settings.Number(slot::kFixedCircle) == 1)
+        d.CircleRadius = static_cast<float>(form.settings.Number(slot::kCircleRadius) *
+                                            form.view.ZoomPercent / 100);
+      canvas.Circle(d.StartX, d.StartY, d.CircleRadius, EllipseRatio(form));
+      form.AddFigure();
+      break;
+    case tool::kText: {
+      const QString typed = form.Text3->text();
+      if (typed.isEmpty()) break;
+      WorkArea& work = form.work;
+      work.WorkX = double(d.EndX) - double(d.StartX);
+      work.WorkY = double(d.StartY) - double(d.EndY);
+      // A plain click writes horizontally, a drag along the drag.
+      work.WorkAngle = work.WorkX == 0 && work.WorkY == 0
+                           ? 0
+                           : DirectionAngle(work.WorkX, work.WorkY) * 180 / kPi;
+      work.WorkPoints[1] = {d.StartX, d.StartY};
+      TextState& text = form.text;
+      text.TextFont = form.settings.Text(slot::kFontName);
+      text.TextSize = ScaledFontSize(form.settings.Number(slot::kFontSize), form.view.ZoomPercent);
+      text.TextBold = form.settings.Flag(slot::kFontBold);
+      text.TextItalic = form.settings.Flag(slot::kFontItalic);
+      text.TextString = typed.toStdString();
+      panel.BrushColor = form.BackColor();
+      panel.BrushStyle = static_cast<int16_t>(form.FillStyleIndex());
+      DrawTextFigure(canvas, work, panel, text);
+      form.AddFigure();
+      break;
+    }
+    default:
+      break;
+  }
+  canvas.SetFillStyle(platform::kFillNone);
+  form.Picture2->SurfaceChanged();
+}
+
+// Tools 10 to 12: the first click picks a segment, the next one picks the second segment (or,
+// in tool 12, gives the target point) and runs the edit.
+void PickForTrim(Form1& form) {
+  form.FindNearestFigure();
+  DragState& d = form.drag;
+  if (d.PickedFigure == 0) return;
+  if (d.Picks[0][0] != 0) {
+    if (form.panel.ToolMode != tool::kExtend) {
+      d.Picks[1][0] = d.PickedFigure;
+      d.PickStep = 2;
+      form.MarkPickedSegment();
+    }
+    form.TrimOrExtend();
+    return;
+  }
+  d.Picks[0][0] = d.PickedFigure;
+  d.PickStep = 1;
+  form.MarkPickedSegment();
+}
+
+}  // namespace
+
+void Form1::Picture2_MouseDown(int button, int, float x, float y) {
+  if (button == 0) return;  // a button the canvas has no use for
+  // A press while a band is shown (a second button) must not strand it on the picture.
+  if (rubberBandShown_) DrawBand(*this, BandFor(panel));
+  rubberBandShown_ = false;
+  ApplyRubberBandPen(*this);
+  drag.StartX = drag.EndX = x;
+  drag.StartY = drag.EndY = y;
+  drag.CircleRadius = 0;
+  if (button == kRightButton || panel.ToolMode == tool::kMove) SetPointer(Picture2, kSizeAllPointer);
+}
+
+void Form1::Picture2_MouseMove(int button, int, float x, float y) {
+  SetStatus(6, PositionText(x, y));
+  Canvas().SetFillStyle(platform::kFillNone);
+  if (button == kRightButton) {
+    drag.EndX = x;
+    drag.EndY = y;
+    return;
+  }
+  SetPointer(Picture2, PointerForTool(panel.ToolMode));
+  if (button != kLeftButton) return;
+  if (panel.FrameDragMode != 0) SetPointer(Picture2, kCrossPointer);
+
+  const Band band = BandFor(panel);
+  if (band == Band::kNone) return;
+  if (rubberBandShown_) DrawBand(*this, band);
+  if (band == Band::kCircle) {
+    drag.CircleRadius = static_cast<float>(VectorLength(x - drag.StartX, y - drag.StartY));
+  } else {
+    drag.EndX = x;
+    drag.EndY = y;
+  }
+  DrawBand(*this, band);
+  rubberBandShown_ = true;
+  if (band != Band::kCircle) {
+    drag.DrawX1 = drag.StartX;
+    drag.DrawY1 = drag.StartY;
+    drag.DrawX2 = drag.EndX;
+    drag.DrawY2 = drag.EndY;
+  }
+}
+
+void Form1::Picture2_MouseUp(int button, int, float, float) {
+  if (button == 0) return;
+  // Whatever the release does, the band goes first (moving does not erase it otherwise).
+  if (rubberBandShown_) DrawBand(*this, BandFor(panel));
+  rubberBandShown_ = false;
+
+  if (button == kRightButton) {
+    view.FrameLeft = ToInt32(double(drag.StartX) - double(drag.EndX) + HScroll1->value()).value_or(0);
+    view.FrameTop = ToInt32(double(drag.StartY) - double(drag.EndY) + VScroll1->value()).value_or(0);
+    ApplyScrollPosition();
+    RefreshView();
+    return;
+  }
+  if (panel.FrameDragMode != 0) {
+    if (panel.FrameDragMode == 1)
+      ZoomToFrame();
+    else if (panel.FrameDragMode == 2)
+      CutFrame();
+    return;
+  }
+
+  panel.PenColor = FrontColor();
+  panel.BrushColor = BackColor();
+  switch (panel.ToolMode) {
+    case tool::kSegment:
+    case tool::kRectangle:
+    case tool::kCircle:
+    case tool::kText:
+      DrawAndStoreFigure(*this);
+      break;
+    case tool::kMove:
+      if (MoveNearestFigure(figures, panel.ToolMode, view.ZoomPercent, drag, undo)) {
+        UNDB->setEnabled(undo.UndoAvailable);
+        RefreshView();
+      }
+      break;
+    case tool::kDelete:
+      DeleteNearestFigure();
+      break;
+    case tool::kTrimBoth:
+    case tool::kTrimOne:
+    case tool::kExtend:
+      PickForTrim(*this);
+      break;
+    case tool::kParallel:
+      FindNearestFigure();
+      if (drag.PickedFigure != 0) {
+        drag.PickStep = 1;
+        drag.Picks[0][0] = drag.PickedFigure;
+        OffsetParallel();
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void Form1::MarkPickedSegment() {
+  const int row = drag.PickedFigure;
+  if (row < 1 || row > fig::kMaxFigures) return;
+  platform::GdiCanvas& canvas = Canvas();
+  canvas.SetDrawMode(platform::kNotCopyPen);
+  canvas.SetForeColor(kPickMarkPen);
+  RecordPickMarker(figures, view.ZoomPercent, drag);
+  canvas.SetDrawStyle(SaturatedInt16(figures.Num(row, 6)));
+  canvas.SetDrawWidth(SaturatedInt16(figures.Num(row, 5)));
+  canvas.Line(drag.DrawX1, drag.DrawY1, drag.DrawX2, drag.DrawY2);
+  Picture2->SurfaceChanged();
+}
+
+}  // namespace velmor

@@ -1,0 +1,116 @@
+// Driving the main window's canvas as a user does: a picture loaded, a tool chosen, presses,
+// moves and releases of real mouse events on Picture2.
+#pragma once
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QtTest>
+
+#include "app/ColorSwatch.h"
+#include "app/Form1.h"
+#include "view/CanvasWidget.h"
+
+namespace velmor::test {
+
+// Packed RGB as the panel and the table hold colours.
+constexpr uint32_t PackedRgb(int r, int g, int b) {
+  return uint32_t(r) | uint32_t(g) << 8 | uint32_t(b) << 16;
+}
+
+inline QImage PlainPicture(int width, int height, QRgb color = qRgb(255, 255, 255)) {
+  QImage image(width, height, QImage::Format_RGB32);
+  image.fill(color);
+  return image;
+}
+
+// A picture whose every pixel tells where it came from.
+inline QImage PatternPicture(int width, int height) {
+  QImage image(width, height, QImage::Format_RGB32);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      image.setPixel(x, y, qRgb(x % 256, y % 256, (x * 7 + y * 13) % 256));
+  return image;
+}
+
+// Shows the window with a client area large enough for a 600 x 400 viewport.
+inline bool ShowForm(Form1& form) {
+  form.show();
+  if (!QTest::qWaitForWindowExposed(&form)) return false;
+  for (int pass = 0; pass < 2; ++pass) {
+    const QSize client(600 + 60 + form.VScroll1->width(),
+                       400 + 60 + form.HScroll1->height() + form.Stb1->height());
+    form.resize(form.size() + client - form.centralWidget()->size());
+    if (!QTest::qWaitFor([&] { return form.centralWidget()->size() == client; })) return false;
+  }
+  return true;
+}
+
+// What opening a picture does to the view.
+inline void LoadPicture(Form1& form, const QImage& picture) {
+  form.Picture2->SetPicture(picture);
+  form.view.ZoomPercent = 100;
+  form.Pic_int();
+}
+
+inline void ZoomTo(Form1& form, int percent) {
+  form.ZoomActualSize();
+  if (percent == 100) return;
+  form.panel.ZoomStep = static_cast<int16_t>(percent - 100);
+  form.ZoomIn();
+}
+
+// Chooses a tool through its button on the tool strip.
+inline void ChooseTool(Form1& form, int mode) { form.Opb.at(mode)->click(); }
+
+// Mouse events sent to the canvas as the window system delivers them; QTest's own helpers
+// would take the point (0, 0) for "the centre of the widget".
+inline Qt::MouseButtons& HeldButtons() {
+  static Qt::MouseButtons held;
+  return held;
+}
+
+inline void SendMouse(Form1& form, QEvent::Type type, QPoint at, Qt::MouseButton button) {
+  QWidget* canvas = form.Picture2;
+  QMouseEvent event(type, QPointF(at), canvas->mapToGlobal(QPointF(at)), button, HeldButtons(),
+                    Qt::NoModifier);
+  QCoreApplication::sendEvent(canvas, &event);
+}
+
+inline void Press(Form1& form, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
+  HeldButtons() |= button;
+  SendMouse(form, QEvent::MouseButtonPress, at, button);
+}
+inline void MoveTo(Form1& form, QPoint at) {
+  SendMouse(form, QEvent::MouseMove, at, Qt::NoButton);
+}
+inline void Release(Form1& form, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
+  HeldButtons() &= ~Qt::MouseButtons(button);
+  SendMouse(form, QEvent::MouseButtonRelease, at, button);
+}
+
+// Press, the moves in order, release at the last point.
+inline void Drag(Form1& form, QPoint from, std::initializer_list<QPoint> through,
+                 Qt::MouseButton button = Qt::LeftButton) {
+  Press(form, from, button);
+  QPoint last = from;
+  for (QPoint p : through) {
+    MoveTo(form, p);
+    last = p;
+  }
+  Release(form, last, button);
+}
+
+inline void Click(Form1& form, QPoint at) { Drag(form, at, {}); }
+
+// A segment drawn with the segment tool at the current zoom (display pixels).
+inline void DrawSegment(Form1& form, QPoint from, QPoint to) {
+  ChooseTool(form, 1);
+  Drag(form, from, {to});
+}
+
+inline double Cell(const Form1& form, int row, int col) { return form.figures.Num(row, col); }
+
+}  // namespace velmor::test
