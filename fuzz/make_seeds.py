@@ -29,6 +29,15 @@ def magick(*args):
             return f.read()
 
 
+def with_exif_orientation(jpeg, orientation):
+    """`jpeg` with an APP1 Exif segment right after its start marker, holding only the
+    orientation tag."""
+    tiff = b"II*\0" + struct.pack("<I", 8) + struct.pack("<H", 1)
+    tiff += struct.pack("<HHIHH", 0x0112, 3, 1, orientation, 0) + struct.pack("<I", 0)
+    payload = b"Exif\0\0" + tiff
+    return jpeg[:2] + b"\xFF\xE1" + struct.pack(">H", len(payload) + 2) + payload + jpeg[2:]
+
+
 SOURCE = ["-size", "5x3", "xc:white", "-fill", "red", "-draw", "point 0,0", "-fill", "blue",
           "-draw", "point 4,2", "-fill", "lime", "-draw", "point 2,1"]
 
@@ -47,8 +56,8 @@ def raster_seeds():
                                                        "-quality", "50", "JPEG:a.jpg"))
     put("fuzz_picture_jpeg", "gray.jpg", magick(*SOURCE, "-colorspace", "Gray", "JPEG:a.jpg"))
     put("fuzz_picture_jpeg", "cmyk.jpg", magick(*SOURCE, "-colorspace", "CMYK", "JPEG:a.jpg"))
-    put("fuzz_picture_jpeg", "exif-rotated.jpg", magick(*SOURCE, "-orient", "RightTop",
-                                                        "JPEG:a.jpg"))
+    put("fuzz_picture_jpeg", "exif-rotated.jpg",
+        with_exif_orientation(magick(*SOURCE, "JPEG:a.jpg"), 6))
     put("fuzz_picture_gif", "still.gif", magick(*SOURCE, "GIF:a.gif"))
     put("fuzz_picture_gif", "interlaced.gif", magick(*SOURCE, "-interlace", "GIF", "GIF:a.gif"))
     put("fuzz_picture_gif", "two-frames.gif", magick("-delay", "10", "-size", "3x2", "xc:red",

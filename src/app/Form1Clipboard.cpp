@@ -5,6 +5,7 @@
 #include "app/Form1.h"
 #include "platform/Clipboard.h"
 #include "view/CanvasWidget.h"
+#include "view/ZoomLimits.h"
 
 namespace velmor {
 
@@ -47,7 +48,8 @@ void Form1::PasteImage() {
   if (!clip::HasBitmap()) return;
   // Taken before anything changes, so that a picture that cannot be read leaves the old one.
   const QImage picture = clip::GetPicture();
-  if (picture.isNull()) return;
+  // A picture the canvas cannot hold at 100 percent is refused as one it cannot read.
+  if (picture.isNull() || !ZoomFits(100, picture.width(), picture.height())) return;
   view.ZoomPercent = 100;
   Picture2->ReleasePicture();
   Picture2->SetPicture(picture);

@@ -12,7 +12,9 @@
 namespace velmor {
 
 namespace {
-QString Qs(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+QString Qs(std::string_view text) {
+  return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
 }  // namespace
 
 void Form1::TrimOrExtend() {

@@ -24,10 +24,17 @@ constexpr uint32_t kPickMarkPen = 128;
 
 void SetPointer(CanvasWidget* canvas, int pointer) {
   switch (pointer) {
-    case kArrowPointer: canvas->setCursor(Qt::ArrowCursor); break;
-    case kCrossPointer: canvas->setCursor(Qt::CrossCursor); break;
-    case kSizeAllPointer: canvas->setCursor(Qt::SizeAllCursor); break;
-    default: break;
+    case kArrowPointer:
+      canvas->setCursor(Qt::ArrowCursor);
+      break;
+    case kCrossPointer:
+      canvas->setCursor(Qt::CrossCursor);
+      break;
+    case kSizeAllPointer:
+      canvas->setCursor(Qt::SizeAllCursor);
+      break;
+    default:
+      break;
   }
 }
 
@@ -47,10 +54,14 @@ Band BandFor(const PanelState& panel) {
   switch (panel.ToolMode) {
     case tool::kSegment:
     case tool::kText:
-    case tool::kMove: return Band::kLine;
-    case tool::kRectangle: return Band::kBox;
-    case tool::kCircle: return Band::kCircle;
-    default: return Band::kNone;
+    case tool::kMove:
+      return Band::kLine;
+    case tool::kRectangle:
+      return Band::kBox;
+    case tool::kCircle:
+      return Band::kCircle;
+    default:
+      return Band::kNone;
   }
 }
 
@@ -80,10 +91,17 @@ void DrawBand(Form1& form, Band band) {
   platform::GdiCanvas& canvas = form.Canvas();
   const DragState& d = form.drag;
   switch (band) {
-    case Band::kLine: canvas.Line(d.StartX, d.StartY, d.EndX, d.EndY); break;
-    case Band::kBox: canvas.Box(d.StartX, d.StartY, d.EndX, d.EndY); break;
-    case Band::kCircle: canvas.Circle(d.StartX, d.StartY, d.CircleRadius, EllipseRatio(form)); break;
-    case Band::kNone: break;
+    case Band::kLine:
+      canvas.Line(d.StartX, d.StartY, d.EndX, d.EndY);
+      break;
+    case Band::kBox:
+      canvas.Box(d.StartX, d.StartY, d.EndX, d.EndY);
+      break;
+    case Band::kCircle:
+      canvas.Circle(d.StartX, d.StartY, d.CircleRadius, EllipseRatio(form));
+      break;
+    case Band::kNone:
+      break;
   }
   form.Picture2->SurfaceChanged();
 }
@@ -195,7 +213,8 @@ void Form1::Picture2_MouseDown(int button, int, float x, float y) {
   drag.StartX = drag.EndX = x;
   drag.StartY = drag.EndY = y;
   drag.CircleRadius = 0;
-  if (button == kRightButton || panel.ToolMode == tool::kMove) SetPointer(Picture2, kSizeAllPointer);
+  if (button == kRightButton || panel.ToolMode == tool::kMove)
+    SetPointer(Picture2, kSizeAllPointer);
 }
 
 void Form1::Picture2_MouseMove(int button, int, float x, float y) {
@@ -236,8 +255,10 @@ void Form1::Picture2_MouseUp(int button, int, float, float) {
   rubberBandShown_ = false;
 
   if (button == kRightButton) {
-    view.FrameLeft = ToInt32(double(drag.StartX) - double(drag.EndX) + HScroll1->value()).value_or(0);
-    view.FrameTop = ToInt32(double(drag.StartY) - double(drag.EndY) + VScroll1->value()).value_or(0);
+    view.FrameLeft =
+        ToInt32(double(drag.StartX) - double(drag.EndX) + HScroll1->value()).value_or(0);
+    view.FrameTop =
+        ToInt32(double(drag.StartY) - double(drag.EndY) + VScroll1->value()).value_or(0);
     ApplyScrollPosition();
     RefreshView();
     return;

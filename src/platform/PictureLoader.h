@@ -18,8 +18,9 @@ struct PictureLimits {
   int decoderAllocationMiB = 512;      // what a Qt reader may allocate while decoding
 };
 
-// The picture in `path` as Format_RGB32 (a transparent picture is laid over white); nullopt
-// with `error` set when it cannot or may not be read.
+// The picture in `path` as Format_RGB32; nullopt with `error` set when it cannot or may not
+// be read. Transparent parts are laid over white; a JPEG is turned as its Exif orientation says;
+// an icon gives its largest image, an animated GIF its first frame.
 std::optional<QImage> LoadPicture(const QString& path, QString* error = nullptr);
 std::optional<QImage> LoadPicture(const QString& path, const PictureLimits& limits,
                                   QString* error = nullptr);

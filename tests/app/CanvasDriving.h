@@ -63,7 +63,9 @@ inline void ZoomTo(Form1& form, int percent) {
 }
 
 // Chooses a tool through its button on the tool strip.
-inline void ChooseTool(Form1& form, int mode) { form.Opb.at(mode)->click(); }
+inline void ChooseTool(Form1& form, int mode) {
+  form.Opb.at(mode)->click();
+}
 
 // Mouse events sent to the canvas as the window system delivers them; QTest's own helpers
 // would take the point (0, 0) for "the centre of the widget".
@@ -103,7 +105,9 @@ inline void Drag(Form1& form, QPoint from, std::initializer_list<QPoint> through
   Release(form, last, button);
 }
 
-inline void Click(Form1& form, QPoint at) { Drag(form, at, {}); }
+inline void Click(Form1& form, QPoint at) {
+  Drag(form, at, {});
+}
 
 // A segment drawn with the segment tool at the current zoom (display pixels).
 inline void DrawSegment(Form1& form, QPoint from, QPoint to) {
@@ -111,6 +115,8 @@ inline void DrawSegment(Form1& form, QPoint from, QPoint to) {
   Drag(form, from, {to});
 }
 
-inline double Cell(const Form1& form, int row, int col) { return form.figures.Num(row, col); }
+inline double Cell(const Form1& form, int row, int col) {
+  return form.figures.Num(row, col);
+}
 
 }  // namespace velmor::test

@@ -350,18 +350,6 @@ class CanvasMouseTest : public QObject {
     QCOMPARE(Surface(), PatternPicture(1500, 1000));
   }
 
-  void panStopsAtTheEdges() {
-    LoadPicture(form(), PatternPicture(1500, 1000));
-    Drag(form(), {100, 100}, {{300, 300}}, Qt::RightButton);
-    QCOMPARE(form().HScroll1->value(), 0);
-    QCOMPARE(form().VScroll1->value(), 0);
-    Drag(form(), {500, 300}, {{0, 0}}, Qt::RightButton);
-    Drag(form(), {500, 300}, {{0, 0}}, Qt::RightButton);
-    Drag(form(), {500, 300}, {{0, 0}}, Qt::RightButton);
-    QCOMPARE(form().HScroll1->value(), form().HScroll1->maximum());
-    QCOMPARE(form().VScroll1->value(), form().VScroll1->maximum());
-  }
-
   // ---- pointer and status ----
 
   void positionInPanelSixIsTheCanvasPixelAtEveryZoom() {

@@ -122,6 +122,14 @@ class ClipboardCommandsTest : public QObject {
     QCOMPARE(form().figures.FigureCount, 2);
   }
 
+  void pasteOfAPictureTooLargeForTheCanvasChangesNothing() {
+    ZoomTo(form(), 200);
+    clip::PutPicture(PlainPicture(32768, 2));
+    form().Toolbar1_ButtonClick(kPaste);
+    QCOMPARE(form().view.ZoomPercent, int16_t{200});
+    QCOMPARE(form().Picture2->Picture(), picture_);
+  }
+
   void pasteShowsThePictureAt100PercentWithTheFiguresOverIt() {
     DrawFigures();
     ZoomTo(form(), 300);

@@ -148,16 +148,15 @@ class DraftingEditsTest : public QObject {
     QTest::addColumn<QList<QPoint>>("segments");  // pairs of end points
     QTest::addColumn<QList<QPoint>>("clicks");
     QTest::newRow("same segment twice")
-        << 10 << QList<QPoint>{{0, 0}, {10, 0}, {5, -5}, {5, 5}}
-        << QList<QPoint>{{1, 0}, {9, 0}};
+        << 10 << QList<QPoint>{{0, 0}, {10, 0}, {5, -5}, {5, 5}} << QList<QPoint>{{1, 0}, {9, 0}};
     QTest::newRow("parallel, same direction")
         << 10 << QList<QPoint>{{0, 0}, {10, 0}, {0, 5}, {10, 5}} << QList<QPoint>{{1, 0}, {1, 5}};
     QTest::newRow("parallel, opposite directions")
         << 10 << QList<QPoint>{{0, 0}, {10, 0}, {10, 5}, {0, 5}} << QList<QPoint>{{1, 0}, {1, 5}};
-    QTest::newRow("nearly parallel") << 11 << QList<QPoint>{{0, 0}, {3, 1}, {0, 5}, {21, 12}}
-                                     << QList<QPoint>{{0, 0}, {0, 5}};
-    QTest::newRow("zero length, extend") << 12 << QList<QPoint>{{50, 50}, {50, 50}}
-                                         << QList<QPoint>{{50, 50}, {70, 80}};
+    QTest::newRow("nearly parallel")
+        << 11 << QList<QPoint>{{0, 0}, {3, 1}, {0, 5}, {21, 12}} << QList<QPoint>{{0, 0}, {0, 5}};
+    QTest::newRow("zero length, extend")
+        << 12 << QList<QPoint>{{50, 50}, {50, 50}} << QList<QPoint>{{50, 50}, {70, 80}};
   }
   void trimFailuresShowTheMessageAndChangeNothing() {
     QFETCH(int, tool);
@@ -228,7 +227,8 @@ class DraftingEditsTest : public QObject {
     // Shown at once: the new segment is on the canvas.
     const double z = zoom / 100.0;
     const QPoint onNew = QPointF((expected.x() + expected.width()) / 2 * z,
-                                 (expected.y() + expected.height()) / 2 * z).toPoint();
+                                 (expected.y() + expected.height()) / 2 * z)
+                             .toPoint();
     if (form().Picture2->Surface().rect().contains(onNew))
       QCOMPARE(form().Picture2->Surface().pixel(onNew), qRgb(255, 0, 0));
   }
