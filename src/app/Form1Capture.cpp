@@ -42,10 +42,15 @@ void Form1::ShowMainWindow() {
 void Form1::SetCanvasPicture(const QImage& picture) {
   // A capture that brought nothing must not take away the picture the user had.
   if (picture.isNull()) return;
+  // The fixed-rectangle capture keeps the zoom, so the canvas and the zoom must agree; a zoom
+  // too large for the new picture's canvas comes down to the largest that fits.
+  const int width = picture.width();
+  const int height = picture.height();
+  if (!ZoomFits(view.ZoomPercent, width, height))
+    view.ZoomPercent = static_cast<int16_t>(MaxZoomPercent(width, height));
   Picture2->SetPicture(picture);
-  // The fixed-rectangle capture keeps the zoom, so the canvas and the zoom must agree.
-  Picture2->SetCanvasSize(ScaledExtent(view.ZoomPercent, Picture2->Picture().width()),
-                          ScaledExtent(view.ZoomPercent, Picture2->Picture().height()));
+  Picture2->SetCanvasSize(ScaledExtent(view.ZoomPercent, width),
+                          ScaledExtent(view.ZoomPercent, height));
 }
 
 void Form1::SetCutPic(const QImage& picture) {

@@ -12,6 +12,7 @@
 #include "support/FakeModal.h"
 #include "support/FormFixture.h"
 #include "view/CanvasWidget.h"
+#include "view/ZoomLimits.h"
 
 using velmor::Settings;
 using velmor::test::FakeModal;
@@ -60,6 +61,19 @@ class Form1CaptureTest : public QObject {
     f.form->SetCanvasPicture(QImage());  // an empty picture changes nothing
     QCOMPARE(f.form->Picture2->Picture(), picture);
     QCOMPARE(f.form->Picture2->size(), QSize(60, 45));
+  }
+
+  void aZoomTooLargeForTheNewPictureComesDownToTheLargestThatFits() {
+    FormFixture f;
+    LoadPicture(f, Pattern(20, 10));
+    f.form->view.ZoomPercent = 20000;  // 4000 x 2000 for the old picture
+    f.form->SetCanvasPicture(Pattern(640, 480));
+    const int zoom = f.form->view.ZoomPercent;
+    QCOMPARE(zoom, velmor::MaxZoomPercent(640, 480));
+    QVERIFY(zoom < 20000 && zoom > 100);
+    QCOMPARE(f.form->Picture2->size(),
+             QSize(velmor::ScaledExtent(zoom, 640), velmor::ScaledExtent(zoom, 480)));
+    QVERIFY(f.form->Picture2->width() <= velmor::kMaxCanvasExtent);
   }
 
   void windowComesBackAsItWas() {

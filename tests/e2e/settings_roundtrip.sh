@@ -47,9 +47,7 @@ cmp "$E2E_WORK/prepared.ini" "$VELMOR_DIR/VLM.INI" || fail "VLM.INI changed on a
 start_velmor
 win=$(wait_window '^Velmor') || fail "main window did not appear the second time"
 sleep 1
-eval "$(xdotool getwindowgeometry --shell "$win")"
 # Text1 sits right of the label 拡大率 in the attribute strip below the toolbar.
-box=$(xdotool search --name '^Velmor' | head -n 1)
 xdotool windowactivate --sync "$win"
 xdotool mousemove --window "$win" 70 45 click --repeat 3 1 key ctrl+a type 40
 sleep 0.3

@@ -233,7 +233,8 @@ class PictureLoaderTest : public QObject {
   }
 
   void lastRowMayLackItsPadding() {
-    const QByteArray bmp = Encoded(Quadrants(3, 2), "BMP");  // 24-bit rows: 9 bytes and 3 of padding
+    const QByteArray bmp =
+        Encoded(Quadrants(3, 2), "BMP");  // 24-bit rows: 9 bytes and 3 of padding
     QCOMPARE(bmp.size(), 54 + 2 * 12);
     QVERIFY(LoadPictureFromBytes(bmp.left(bmp.size() - 3)));
     QVERIFY(!LoadPictureFromBytes(bmp.left(bmp.size() - 4)));
