@@ -154,12 +154,7 @@ void Form1::DrawStamp() {
   canvas.SetFillStyle(panel.BrushStyle);
   text.TextEscapement = EscapementOf(work.WorkAngle);
 
-  canvas.SetFontBold(text.TextBold);
-  canvas.SetFontItalic(text.TextItalic);
-  canvas.SetFontName(text.TextFont);
-  canvas.SetFontSize(text.TextSize);
-  work.WorkHeight = canvas.TextHeight(text.TextString);
-  work.WorkWidth = canvas.TextWidth(text.TextString);
+  MeasureText(canvas, text, work);
 
   const int cx = Picture2->ScaleWidth() / 2;
   const int cy = Picture2->ScaleHeight() / 2;

@@ -135,14 +135,18 @@ void DrawArrowHead(GdiCanvas& canvas, int16_t zoomPercent, const Settings& setti
   }
 }
 
-void DrawTextFigure(GdiCanvas& canvas, WorkArea& work, const PanelState& panel, TextState& text) {
-  text.TextEscapement = EscapementOf(work.WorkAngle);
+void MeasureText(GdiCanvas& canvas, const TextState& text, WorkArea& work) {
   canvas.SetFontBold(text.TextBold);
   canvas.SetFontItalic(text.TextItalic);
   canvas.SetFontName(text.TextFont);
   canvas.SetFontSize(text.TextSize);
   work.WorkHeight = canvas.TextHeight(text.TextString);
   work.WorkWidth = canvas.TextWidth(text.TextString);
+}
+
+void DrawTextFigure(GdiCanvas& canvas, WorkArea& work, const PanelState& panel, TextState& text) {
+  text.TextEscapement = EscapementOf(work.WorkAngle);
+  MeasureText(canvas, text, work);
   if (panel.BrushStyle != platform::kFillNone) {
     BuildRotatedBox(work);
     canvas.SetForeColor(panel.BrushColor);
@@ -191,12 +195,7 @@ void AddSegmentCaption(GdiCanvas& canvas, int16_t zoomPercent, const Settings& s
   work.WorkX = double(drag.EndX) - double(drag.StartX);
   work.WorkY = double(drag.StartY) - double(drag.EndY);
   if (work.WorkX == 0 && work.WorkY == 0) return;
-  canvas.SetFontBold(text.TextBold);
-  canvas.SetFontItalic(text.TextItalic);
-  canvas.SetFontName(text.TextFont);
-  canvas.SetFontSize(text.TextSize);
-  work.WorkHeight = canvas.TextHeight(text.TextString);
-  work.WorkWidth = canvas.TextWidth(text.TextString);
+  MeasureText(canvas, text, work);
   const double length = VectorLength(work.WorkX, work.WorkY);
   work.WorkAngle = length;
   double degrees = DirectionAngle(work.WorkX, work.WorkY) * 180 / kPi + 360;

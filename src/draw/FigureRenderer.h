@@ -30,6 +30,9 @@ void RedrawFigures(platform::GdiCanvas& canvas, const FigureTable& figures, int1
 void DrawArrowHead(platform::GdiCanvas& canvas, int16_t zoomPercent, const Settings& settings,
                    WorkArea& work, DragState& drag);
 
+// Selects the text's font on the canvas and measures its string into WorkHeight and WorkWidth.
+void MeasureText(platform::GdiCanvas& canvas, const TextState& text, WorkArea& work);
+
 // Text at WorkPoints[1] turned by WorkAngle degrees, in panel.PenColor, over a box of its size
 // outlined in panel.BrushColor and filled with the canvas brush (the caller sets DrawMode,
 // FillColor and FillStyle), unless panel.BrushStyle is 1. Sets text.TextEscapement, WorkWidth,

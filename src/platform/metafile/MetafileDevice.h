@@ -107,6 +107,8 @@ class MetafileDevice {
   void SelectClipPath(int mode);
 
  private:
+  // A rectangle or an ellipse, into the open path or drawn with the current pen and brush.
+  void BoxShape(const LogicalBox& box, bool ellipse);
   struct State {
     GdiPen pen;
     GdiBrush brush;

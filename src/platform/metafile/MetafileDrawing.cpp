@@ -219,11 +219,13 @@ void MetafileDevice::PolyPolyline(std::span<const QPointF> points,
   }
 }
 
-void MetafileDevice::Rectangle(const LogicalBox& box) {
+void MetafileDevice::Rectangle(const LogicalBox& box) { BoxShape(box, false); }
+
+void MetafileDevice::BoxShape(const LogicalBox& box, bool ellipse) {
   const QRectF r = DeviceBox(box);
   if (pathOpen_) {
     QPainterPath figure;
-    figure.addRect(r);
+    ellipse ? figure.addEllipse(r) : figure.addRect(r);
     AppendToPath(figure, false);
     return;
   }
@@ -232,7 +234,7 @@ void MetafileDevice::Rectangle(const LogicalBox& box) {
   if (!Begin(r.adjusted(-w, -w, w, w), StrokeWork(w, 4))) return;
   painter_.setPen(pen);
   painter_.setBrush(MakeBrush());
-  painter_.drawRect(r);
+  ellipse ? painter_.drawEllipse(r) : painter_.drawRect(r);
 }
 
 void MetafileDevice::RoundRect(const LogicalBox& box, double cornerWidth, double cornerHeight) {
@@ -251,21 +253,7 @@ void MetafileDevice::RoundRect(const LogicalBox& box, double cornerWidth, double
   }
 }
 
-void MetafileDevice::Ellipse(const LogicalBox& box) {
-  const QRectF r = DeviceBox(box);
-  if (pathOpen_) {
-    QPainterPath figure;
-    figure.addEllipse(r);
-    AppendToPath(figure, false);
-    return;
-  }
-  const QPen pen = MakePen();
-  const double w = pen.style() == Qt::NoPen ? 0 : pen.widthF();
-  if (!Begin(r.adjusted(-w, -w, w, w), StrokeWork(w, 4))) return;
-  painter_.setPen(pen);
-  painter_.setBrush(MakeBrush());
-  painter_.drawEllipse(r);
-}
+void MetafileDevice::Ellipse(const LogicalBox& box) { BoxShape(box, true); }
 
 void MetafileDevice::Arc(const LogicalBox& box, QPointF start, QPointF end, ArcKind kind) {
   const QRectF r = DeviceBox(box);
