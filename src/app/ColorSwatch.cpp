@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 
 namespace velmor {
 
@@ -28,6 +29,12 @@ void ColorSwatch::SetBackColor(uint32_t rgb) {
   pal.setColor(QPalette::Window, ColorFromRgb(color_));
   setPalette(pal);
   update();
+}
+
+void ColorSwatch::paintEvent(QPaintEvent* event) {
+  // Styles do not all fill a frame's background, so the colour is painted here.
+  QPainter(this).fillRect(contentsRect(), ColorFromRgb(color_));
+  QFrame::paintEvent(event);
 }
 
 void ColorSwatch::mouseReleaseEvent(QMouseEvent* event) {

@@ -20,6 +20,7 @@ class ColorSwatch : public QFrame {
  protected:
   void mouseReleaseEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
   uint32_t color_ = 0;

@@ -138,6 +138,14 @@ class ToolPanelTest : public QObject {
     QCOMPARE(f.form->settings.Number(slot::kBackColor), 255.0);
   }
 
+  void swatchShowsItsColour() {
+    FormFixture f;
+    auto* swatch = f.Find<velmor::ColorSwatch>("Text5");
+    swatch->SetBackColor(0x0000FF);  // red
+    const QImage shown = swatch->grab().toImage();
+    QCOMPARE(QColor(shown.pixel(shown.width() / 2, shown.height() / 2)), QColor(255, 0, 0));
+  }
+
   void fontDialogWritesItsSlots() {
     FormFixture f;
     FakeModal modal;
