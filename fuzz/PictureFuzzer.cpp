@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "FuzzLimits.h"
 #include "platform/PictureFormat.h"
 #include "platform/PictureLoader.h"
 
@@ -18,16 +19,6 @@ using velmor::platform::PictureKind;
 using velmor::platform::PictureLimits;
 
 constexpr PictureKind kKind = PictureKind::VELMOR_FUZZ_KIND;
-
-// Tighter than the program's own limits so that one run stays quick (a metafile is drawn onto
-// a picture of up to this many pixels); the code is the same.
-PictureLimits FuzzLimits() {
-  PictureLimits limits;
-  limits.maxPixels = 1 << 20;
-  limits.maxFileBytes = 1 << 20;
-  limits.decoderAllocationMiB = 64;
-  return limits;
-}
 
 void Require(bool condition, const char* what) {
   if (condition) return;
@@ -55,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Another format's fuzzer covers it; keeping it out of this corpus keeps the corpus focused.
   if (velmor::platform::SniffPicture(bytes) != kKind) return -1;
 
-  const PictureLimits limits = FuzzLimits();
+  const PictureLimits limits = velmor::fuzz::PictureFuzzLimits();
   QString error;
   const auto picture = velmor::platform::LoadPictureFromBytes(
       QByteArrayView(bytes.data(), static_cast<qsizetype>(size)), limits, &error);

@@ -18,7 +18,7 @@ if [ ${#targets[@]} -eq 0 ]; then
            fuzz_picture_ico fuzz_picture_wmf fuzz_picture_emf)
 fi
 
-cmake -S . -B "$build" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+cmake -S . -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMOR_BUILD_FUZZ=ON -DVELMOR_BUILD_TESTS=OFF \
   -DVELMOR_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"

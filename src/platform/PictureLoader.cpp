@@ -84,6 +84,12 @@ std::optional<QImage> Decode(QByteArrayView bytes, PictureKind kind, const Pictu
   if (!reader.read(&image) || image.isNull()) {
     return Refuse(error, QStringLiteral("damaged picture: %1").arg(reader.errorString()));
   }
+  // A GIF's frames can make the decoded picture larger than the size its reader reported.
+  if (static_cast<int64_t>(image.width()) * image.height() > limits.maxPixels) {
+    return Refuse(
+        error,
+        QStringLiteral("picture too large: %1 x %2 pixels").arg(image.width()).arg(image.height()));
+  }
   QImage result = ToRgb32(std::move(image));
   if (result.isNull()) return Refuse(error, QStringLiteral("out of memory"));
   return result;

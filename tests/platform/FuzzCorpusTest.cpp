@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QTest>
 
+#include "FuzzLimits.h"
 #include "platform/PictureFormat.h"
 #include "platform/PictureLoader.h"
 #include "settings/SettingsFile.h"
@@ -80,7 +81,8 @@ class FuzzCorpusTest : public QObject {
     QFETCH(int, kind);
     const QByteArray bytes = ReadAll(path);
     QString error;
-    const std::optional<QImage> picture = LoadPictureFromBytes(bytes, &error);
+    const PictureLimits limits = fuzz::PictureFuzzLimits();
+    const std::optional<QImage> picture = LoadPictureFromBytes(bytes, limits, &error);
     if (IsFinding(QFileInfo(path).fileName())) {
       if (!picture) {
         QVERIFY(!error.isEmpty());
@@ -92,7 +94,7 @@ class FuzzCorpusTest : public QObject {
       QVERIFY(HasNonWhitePixel(*picture));
     }
     QCOMPARE(picture->format(), QImage::Format_RGB32);
-    QVERIFY(int64_t(picture->width()) * picture->height() <= PictureLimits{}.maxPixels);
+    QVERIFY(int64_t(picture->width()) * picture->height() <= limits.maxPixels);
   }
 
   // What the program writes after reading any stored settings input reads back the same.
