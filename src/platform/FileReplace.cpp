@@ -1,6 +1,7 @@
 #include "platform/FileReplace.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -37,7 +38,9 @@ bool CommitTemporary(const std::string& temporary, const std::string& path, std:
 
 bool ReplaceFileContents(const std::string& path, std::string_view bytes, std::string* error) {
   const std::string temporary = TemporaryPathFor(path);
-  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  // A fresh name that must not exist yet: a planted link is never followed.
+  const int fd =
+      ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (fd < 0) {
     SetError(error, "cannot create " + temporary);
     return false;
@@ -56,7 +59,11 @@ bool ReplaceFileContents(const std::string& path, std::string_view bytes, std::s
     p += n;
     left -= static_cast<size_t>(n);
   }
-  if (::fsync(fd) != 0 || ::close(fd) != 0) {
+  // The replaced file keeps its permissions.
+  struct stat old {};
+  if (::stat(path.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
+  const bool synced = ::fsync(fd) == 0;
+  if (::close(fd) != 0 || !synced) {
     SetError(error, "cannot flush " + temporary);
     std::remove(temporary.c_str());
     return false;
