@@ -232,6 +232,10 @@ void MetafileDevice::CombineClipRects(std::span<const QRectF> rects, int mode) {
                     static_cast<int>(Snap(mapped.bottom())) - top);
   }
   region &= target_->rect();
+  CombineClip(region, mode);
+}
+
+void MetafileDevice::CombineClip(const QRegion& region, int mode) {
   const QRegion current = state_.clip ? *state_.clip : QRegion(target_->rect());
   switch (mode) {
     case gdi::kRgnAnd:

@@ -107,6 +107,8 @@ class MetafileDevice {
   void SelectClipPath(int mode);
 
  private:
+  // Combines `region` into the clip by a region mode; an unknown mode leaves the clip alone.
+  void CombineClip(const QRegion& region, int mode);
   // A rectangle or an ellipse, into the open path or drawn with the current pen and brush.
   void BoxShape(const LogicalBox& box, bool ellipse);
   struct State {

@@ -368,24 +368,9 @@ void MetafileDevice::SelectClipPath(int mode) {
   picture.addRect(QRectF(target_->rect()).adjusted(-1, -1, 1, 1));
   path_.setFillRule(rule);
   const QRegion region(path_.intersected(picture).toFillPolygon().toPolygon(), rule);
-  const QRegion current = state_.clip ? *state_.clip : QRegion(target_->rect());
-  switch (mode) {
-    case gdi::kRgnAnd:
-      state_.clip = current & region;
-      break;
-    case gdi::kRgnOr:
-      state_.clip = current | region;
-      break;
-    case gdi::kRgnXor:
-      state_.clip = current ^ region;
-      break;
-    case gdi::kRgnDiff:
-      state_.clip = current - region;
-      break;
-    default:
-      state_.clip = region;
-      break;
-  }
+  const bool known = mode == gdi::kRgnAnd || mode == gdi::kRgnOr || mode == gdi::kRgnXor ||
+                     mode == gdi::kRgnDiff;
+  CombineClip(region, known ? mode : gdi::kRgnCopy);  // a path clip with any other mode copies
   path_ = QPainterPath();
 }
 
