@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang, AddressSanitizer and UndefinedBehaviorSanitizer in
-# build-fuzz/ and runs each over its seed corpus (fuzz/corpus/<target>/) for a bounded time.
+# Builds the libFuzzer targets (clang, AddressSanitizer, UndefinedBehaviorSanitizer) in the
+# sanitized build (scripts/sanitized-build.sh) and runs each over its seed corpus
+# (fuzz/corpus/<target>/) for a bounded time.
 #   scripts/fuzz.sh                       every target, 20 s each
 #   FUZZ_SECONDS=3600 scripts/fuzz.sh     the long run, one hour each
 #   scripts/fuzz.sh fuzz_picture_emf      only the targets named
-# New inputs found go to build-fuzz/fuzz-corpus/<target>/ (the seeds are left as they are); a
-# crash, leak, timeout or sanitizer report is saved under build-fuzz/fuzz-findings/<target>/ and
-# makes the script fail once every target has run.
+# New inputs found go to build-sanitize/fuzz-corpus/<target>/ (the seeds are left as they
+# are); a crash, leak, timeout or sanitizer report is saved under
+# build-sanitize/fuzz-findings/<target>/ and makes the script fail once every target has run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
-build=${VELMOR_FUZZ_BUILD_DIR:-build-fuzz}
+build=${VELMOR_SANITIZED_BUILD_DIR:-build-sanitize}
 seconds=${FUZZ_SECONDS:-20}
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
@@ -18,10 +19,7 @@ if [ ${#targets[@]} -eq 0 ]; then
            fuzz_picture_ico fuzz_picture_wmf fuzz_picture_emf)
 fi
 
-cmake -S . -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMOR_BUILD_FUZZ=ON -DVELMOR_BUILD_TESTS=OFF \
-  -DVELMOR_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
+bash scripts/sanitized-build.sh "${targets[@]}"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:allocator_may_return_null=1
 export LSAN_OPTIONS=suppressions=$PWD/tests/sanitizer/lsan.supp:print_suppressions=0

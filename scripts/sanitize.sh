@@ -1,16 +1,15 @@
 #!/usr/bin/env bash
-# Builds the whole test suite with AddressSanitizer and UndefinedBehaviorSanitizer (gcc) in
-# build-asan/ and runs every test but the end-to-end ones (widget tests on the offscreen
-# platform). Leaks are reported, except the libraries' own listed in tests/sanitizer/lsan.supp.
+# Runs the whole test suite but the end-to-end scenarios (widget tests on the offscreen
+# platform) under AddressSanitizer and UndefinedBehaviorSanitizer, from the sanitized build
+# (scripts/sanitized-build.sh). Leaks are reported, except the system libraries' own listed in
+# tests/sanitizer/lsan.supp.
 #   scripts/sanitize.sh            everything
 #   scripts/sanitize.sh -R canvas  extra arguments go to ctest
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
-build=${VELMOR_ASAN_BUILD_DIR:-build-asan}
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMOR_SANITIZE=ON \
-  -DVELMOR_BUILD_TESTS=ON -DVELMOR_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" -j"$(nproc)"
+build=${VELMOR_SANITIZED_BUILD_DIR:-build-sanitize}
+bash scripts/sanitized-build.sh
 
 export ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1
 export LSAN_OPTIONS=suppressions=$PWD/tests/sanitizer/lsan.supp:print_suppressions=0

@@ -4,11 +4,22 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
+#include "platform/PictureLoader.h"
+
 namespace velmor::platform::clipboard {
 
 namespace {
 QClipboard* Board() {
   return QGuiApplication::clipboard();
+}
+
+// The first encoded picture format on offer that the loader reads; empty when none.
+QString EncodedType(const QMimeData& data) {
+  for (const char* type : {"image/png", "image/bmp", "image/x-bmp", "image/jpeg", "image/gif"}) {
+    const QString name = QString::fromLatin1(type);
+    if (data.hasFormat(name)) return name;
+  }
+  return {};
 }
 }  // namespace
 
@@ -26,15 +37,29 @@ void PutPicture(const QImage& picture) {
 
 bool HasBitmap() {
   const QMimeData* data = Board()->mimeData(QClipboard::Clipboard);
-  return data != nullptr && data->hasImage();
+  return data != nullptr && (data->hasImage() || !EncodedType(*data).isEmpty());
 }
 
-QImage GetPicture() {
-  if (!HasBitmap()) return {};
-  const QImage picture = Board()->image(QClipboard::Clipboard);
-  if (picture.isNull()) return {};
-  // A bitmap has no transparency; give every reader the same opaque format.
-  return picture.convertToFormat(QImage::Format_RGB32);
+QImage GetPicture(const PictureLimits& limits) {
+  const QMimeData* data = Board()->mimeData(QClipboard::Clipboard);
+  if (data == nullptr) return {};
+  // Another program's picture arrives encoded: read it like a file, so its size is checked
+  // before anything is decoded.
+  if (const QString type = EncodedType(*data); !type.isEmpty()) {
+    const QByteArray bytes = data->data(type);
+    if (!bytes.isEmpty()) {
+      const std::optional<QImage> picture = LoadPictureFromBytes(bytes, limits);
+      return picture ? *picture : QImage();
+    }
+  }
+  if (!data->hasImage()) return {};
+  // Our own picture is already in memory.
+  const QImage picture = qvariant_cast<QImage>(data->imageData());
+  if (picture.isNull() ||
+      static_cast<int64_t>(picture.width()) * picture.height() > limits.maxPixels) {
+    return {};
+  }
+  return OpaqueRgb32(picture);
 }
 
 }  // namespace velmor::platform::clipboard

@@ -3,6 +3,8 @@
 
 #include <QImage>
 
+#include "platform/PictureLoader.h"
+
 namespace velmor::platform::clipboard {
 
 // Empties the clipboard (whatever format it held).
@@ -15,7 +17,8 @@ void PutPicture(const QImage& picture);
 // Whether the clipboard holds a picture in the image format (text alone does not count).
 bool HasBitmap();
 
-// The clipboard's picture as an opaque 32-bit bitmap; null when it holds none.
-QImage GetPicture();
+// The clipboard's picture as an opaque 32-bit bitmap (transparent parts white); null when it
+// holds none, or one that is damaged or beyond `limits`.
+QImage GetPicture(const PictureLimits& limits = {});
 
 }  // namespace velmor::platform::clipboard

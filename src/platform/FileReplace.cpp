@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace velmor::platform {
 
@@ -15,19 +16,34 @@ namespace {
 void SetError(std::string* error, const std::string& what) {
   if (error) *error = what + ": " + std::strerror(errno);
 }
-}  // namespace
 
 std::string TemporaryPathFor(const std::string& path) {
   static std::atomic<unsigned> counter{0};
   return path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
 }
 
-bool CommitTemporary(const std::string& temporary, const std::string& path, std::string* error) {
-  const int fd = ::open(temporary.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd >= 0) {
-    ::fsync(fd);
-    ::close(fd);
+// The file a chain of symbolic links ends at (the path itself when it is no link). A dangling
+// link gives the missing file it names; a loop gives the path unchanged, and the rename then
+// replaces the link as before.
+std::string FollowLinks(const std::string& path) {
+  std::string current = path;
+  for (int hop = 0; hop < 40; ++hop) {
+    struct stat info {};
+    if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return current;
+    std::vector<char> target(static_cast<size_t>(info.st_size > 0 ? info.st_size : 255) + 1);
+    const ssize_t n = ::readlink(current.c_str(), target.data(), target.size());
+    if (n <= 0 || static_cast<size_t>(n) >= target.size()) return current;
+    std::string next(target.data(), static_cast<size_t>(n));
+    if (next.front() != '/') {
+      const size_t slash = current.rfind('/');
+      if (slash != std::string::npos) next = current.substr(0, slash + 1) + next;
+    }
+    current = std::move(next);
   }
+  return path;
+}
+
+bool CommitTemporary(const std::string& temporary, const std::string& path, std::string* error) {
   if (std::rename(temporary.c_str(), path.c_str()) != 0) {
     SetError(error, "cannot rename over " + path);
     std::remove(temporary.c_str());
@@ -35,8 +51,11 @@ bool CommitTemporary(const std::string& temporary, const std::string& path, std:
   }
   return true;
 }
+}  // namespace
 
-bool ReplaceFileContents(const std::string& path, std::string_view bytes, std::string* error) {
+bool ReplaceFileContents(const std::string& requested, std::string_view bytes,
+                         std::string* error) {
+  const std::string path = FollowLinks(requested);
   const std::string temporary = TemporaryPathFor(path);
   // A fresh name that must not exist yet: a planted link is never followed.
   const int fd =

@@ -8,15 +8,10 @@
 namespace velmor::platform {
 
 // Writes `bytes` to `path` through a temporary file beside it. On failure the file at `path`
-// (if any) is untouched, no temporary is left behind, and `error` (when given) says why.
+// (if any) is untouched, no temporary is left behind, and `error` (when given) says why. The
+// replaced file keeps its permissions; when `path` is a symbolic link, the file it points to is
+// replaced and the link stays.
 bool ReplaceFileContents(const std::string& path, std::string_view bytes,
                          std::string* error = nullptr);
-
-// The temporary name used beside `path` (unique per process and call).
-std::string TemporaryPathFor(const std::string& path);
-
-// Renames `temporary` over `path` after flushing it to disc; removes `temporary` on failure.
-bool CommitTemporary(const std::string& temporary, const std::string& path,
-                     std::string* error = nullptr);
 
 }  // namespace velmor::platform

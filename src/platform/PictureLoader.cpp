@@ -36,8 +36,9 @@ const char* QtFormat(PictureKind kind) {
   }
 }
 
-// Transparent parts show white, as on a blank canvas.
-QImage ToRgb32(QImage image) {
+}  // namespace
+
+QImage OpaqueRgb32(QImage image) {
   if (!image.hasAlphaChannel()) return image.convertToFormat(QImage::Format_RGB32);
   QImage opaque(image.size(), QImage::Format_RGB32);
   if (opaque.isNull()) return opaque;
@@ -46,6 +47,8 @@ QImage ToRgb32(QImage image) {
   painter.drawImage(0, 0, image);
   return opaque;
 }
+
+namespace {
 
 // An icon file holds several sizes: the largest shows the most.
 void PickLargestIcon(QImageReader& reader) {
@@ -90,7 +93,7 @@ std::optional<QImage> Decode(QByteArrayView bytes, PictureKind kind, const Pictu
         error,
         QStringLiteral("picture too large: %1 x %2 pixels").arg(image.width()).arg(image.height()));
   }
-  QImage result = ToRgb32(std::move(image));
+  QImage result = OpaqueRgb32(std::move(image));
   if (result.isNull()) return Refuse(error, QStringLiteral("out of memory"));
   return result;
 }

@@ -30,4 +30,8 @@ std::optional<QImage> LoadPictureFromBytes(QByteArrayView bytes, QString* error 
 std::optional<QImage> LoadPictureFromBytes(QByteArrayView bytes, const PictureLimits& limits,
                                            QString* error = nullptr);
 
+// `image` as Format_RGB32; transparent parts show white, as on a blank canvas. Null when
+// memory runs out.
+QImage OpaqueRgb32(QImage image);
+
 }  // namespace velmor::platform

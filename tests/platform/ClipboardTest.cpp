@@ -1,4 +1,6 @@
+#include <QBuffer>
 #include <QClipboard>
+#include <QtEndian>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QTest>
@@ -65,6 +67,47 @@ class ClipboardTest : public QObject {
     const QImage back = clipboard::GetPicture();
     QCOMPARE(back.format(), QImage::Format_RGB32);
     QCOMPARE(back.pixel(0, 0), qRgb(10, 20, 30));
+  }
+
+  // Another program's picture is read like a file: checked before decoding, damage refused.
+  void encodedPictureIsBoundedBeforeDecoding() {
+    const QImage picture = Distinct(6, 5);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QVERIFY(picture.save(&buffer, "PNG"));
+
+    auto offer = [](const QByteArray& bytes) {
+      auto* data = new QMimeData;
+      data->setData(QStringLiteral("image/png"), bytes);
+      QGuiApplication::clipboard()->setMimeData(data);
+    };
+    offer(png);
+    QCOMPARE(clipboard::GetPicture(), picture);
+
+    PictureLimits small;
+    small.maxPixels = 29;
+    QVERIFY(clipboard::GetPicture(small).isNull());
+
+    // A header announcing 60000 x 60000 with no data behind it.
+    QByteArray huge = png.left(33);
+    qToBigEndian<quint32>(60000, huge.data() + 16);
+    qToBigEndian<quint32>(60000, huge.data() + 20);
+    offer(huge);
+    QVERIFY(clipboard::HasBitmap());
+    QVERIFY(clipboard::GetPicture().isNull());
+
+    offer(QByteArray("not a picture"));
+    QVERIFY(clipboard::GetPicture().isNull());
+  }
+
+  void ownPictureIsBoundedToo() {
+    clipboard::PutPicture(Distinct(6, 5));
+    PictureLimits small;
+    small.maxPixels = 29;
+    QVERIFY(clipboard::GetPicture(small).isNull());
+    small.maxPixels = 30;
+    QCOMPARE(clipboard::GetPicture(small).size(), QSize(6, 5));
   }
 };
 
