@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QStringList>
+#include <QToolButton>
 #include <algorithm>
 #include <optional>
 #include <vector>
@@ -113,6 +114,7 @@ void Form1::BatchStampFolderIn(const QString& sourceFolder) {
     ImageFileName = QString::fromStdString(output->FileName);
     Text3->setText(QString::fromStdString(batch::StampText(sourceName.toStdString())));
     ClearFigures(figures, undo);
+    UNDB->setEnabled(undo.UndoAvailable);
     view.ZoomPercent = 100;
     Picture2->SetPicture(*picture);
     picture.reset();

@@ -112,11 +112,10 @@ void RedrawFigures(GdiCanvas& canvas, const FigureTable& figures, int16_t zoomPe
   if (count != 0) canvas.SetFillStyle(platform::kFillNone);
 }
 
-void DrawArrowHead(GdiCanvas& canvas, int16_t zoomPercent, const Settings& settings, WorkArea& work,
-                   DragState& drag) {
-  work.WorkX = double(drag.DrawX2) - double(drag.DrawX1);
-  work.WorkY = double(drag.DrawY1) - double(drag.DrawY2);
-  if (work.WorkX == 0 && work.WorkY == 0) return;
+namespace {
+// The wings' geometry fails for lengths beyond single precision; such a head is left out.
+bool ComputeWings(int16_t zoomPercent, const Settings& settings, WorkArea& work,
+                  const DragState& drag) try {
   const double wingAngle = settings.Number(slot::kWingAngle);
   const double back = 180 + DirectionAngle(work.WorkX, work.WorkY) * 180 / kPi;
   work.WorkRadians = kPi * (wingAngle + back) / 180;
@@ -128,6 +127,18 @@ void DrawArrowHead(GdiCanvas& canvas, int16_t zoomPercent, const Settings& setti
   work.WorkRadians = kPi * (back - wingAngle) / 180;
   work.WorkIndex = 3;
   RotateOffset(work);
+  return true;
+} catch (const GeometryError&) {
+  return false;
+}
+}  // namespace
+
+void DrawArrowHead(GdiCanvas& canvas, int16_t zoomPercent, const Settings& settings, WorkArea& work,
+                   DragState& drag) {
+  work.WorkX = double(drag.DrawX2) - double(drag.DrawX1);
+  work.WorkY = double(drag.DrawY1) - double(drag.DrawY2);
+  if (work.WorkX == 0 && work.WorkY == 0) return;
+  if (!ComputeWings(zoomPercent, settings, work, drag)) return;
   for (int k : {2, 3}) {
     drag.DrawX1 = work.WorkPoints[k].X;
     drag.DrawY1 = work.WorkPoints[k].Y;
@@ -144,11 +155,20 @@ void MeasureText(GdiCanvas& canvas, const TextState& text, WorkArea& work) {
   work.WorkWidth = canvas.TextWidth(text.TextString);
 }
 
+namespace {
+// A box too large for single precision is left out; the text is still printed.
+bool BoxAroundText(WorkArea& work) try {
+  BuildRotatedBox(work);
+  return true;
+} catch (const GeometryError&) {
+  return false;
+}
+}  // namespace
+
 void DrawTextFigure(GdiCanvas& canvas, WorkArea& work, const PanelState& panel, TextState& text) {
   text.TextEscapement = EscapementOf(work.WorkAngle);
   MeasureText(canvas, text, work);
-  if (panel.BrushStyle != platform::kFillNone) {
-    BuildRotatedBox(work);
+  if (panel.BrushStyle != platform::kFillNone && BoxAroundText(work)) {
     canvas.SetForeColor(panel.BrushColor);
     canvas.SetDrawWidth(1);
     canvas.SetDrawStyle(platform::kSolid);
@@ -183,19 +203,10 @@ void PrintRotatedText(GdiCanvas& canvas, const PanelState& panel, TextState& tex
   canvas.SelectFont(previous);
 }
 
-void AddSegmentCaption(GdiCanvas& canvas, int16_t zoomPercent, const Settings& settings,
-                       WorkArea& work, DragState& drag, PanelState& panel, TextState& text,
-                       const CaptionSource& source, const std::function<void()>& storeCaption) {
-  text.TextFont = settings.Text(slot::kFontName);
-  text.TextSize = ScaledFontSize(settings.Number(slot::kFontSize), zoomPercent);
-  text.TextBold = settings.Flag(slot::kFontBold);
-  text.TextItalic = settings.Flag(slot::kFontItalic);
-  text.TextString = source.Text;
-  if (text.TextString.empty()) return;
-  work.WorkX = double(drag.EndX) - double(drag.StartX);
-  work.WorkY = double(drag.StartY) - double(drag.EndY);
-  if (work.WorkX == 0 && work.WorkY == 0) return;
-  MeasureText(canvas, text, work);
+namespace {
+// Where the caption of the segment (StartX, StartY)-(EndX, EndY) goes, along it and off it as
+// the placement says; false when the geometry fails (lengths beyond single precision).
+bool PlaceCaption(const Settings& settings, WorkArea& work, const DragState& drag) try {
   const double length = VectorLength(work.WorkX, work.WorkY);
   work.WorkAngle = length;
   double degrees = DirectionAngle(work.WorkX, work.WorkY) * 180 / kPi + 360;
@@ -220,6 +231,26 @@ void AddSegmentCaption(GdiCanvas& canvas, int16_t zoomPercent, const Settings& s
   RotateOffset(work);
   work.WorkPoints[1] = work.WorkPoints[2];
   work.WorkAngle = work.WorkRadians * 180 / kPi;
+  return true;
+} catch (const GeometryError&) {
+  return false;
+}
+}  // namespace
+
+void AddSegmentCaption(GdiCanvas& canvas, int16_t zoomPercent, const Settings& settings,
+                       WorkArea& work, DragState& drag, PanelState& panel, TextState& text,
+                       const CaptionSource& source, const std::function<void()>& storeCaption) {
+  text.TextFont = settings.Text(slot::kFontName);
+  text.TextSize = ScaledFontSize(settings.Number(slot::kFontSize), zoomPercent);
+  text.TextBold = settings.Flag(slot::kFontBold);
+  text.TextItalic = settings.Flag(slot::kFontItalic);
+  text.TextString = source.Text;
+  if (text.TextString.empty()) return;
+  work.WorkX = double(drag.EndX) - double(drag.StartX);
+  work.WorkY = double(drag.StartY) - double(drag.EndY);
+  if (work.WorkX == 0 && work.WorkY == 0) return;
+  MeasureText(canvas, text, work);
+  if (!PlaceCaption(settings, work, drag)) return;
   panel.BrushColor = source.BackColor;
   panel.BrushStyle = source.FillStyleIndex;
   DrawTextFigure(canvas, work, panel, text);

@@ -103,6 +103,18 @@ TEST(DrawArrowHead, DrawsTwoWingsInThePenAndNoneForAZeroLengthSegment) {
   EXPECT_EQ(Differences(Plain(50, 50, kWhite), zero.image), 0);
 }
 
+// Wings longer than single precision holds make their geometry fail: the head is left out,
+// the segment is drawn and nothing is thrown into the event loop.
+TEST(RedrawFigures, ArrowHeadBeyondSinglePrecisionIsLeftOut) {
+  Scene s(Plain(160, 100, kWhite));
+  s.settings.Set(slot::kWingLength, 1e39);
+  s.AddSegment(10, 25, 60, 25, 1);
+  s.AddSegment(10, 40, 60, 40, 0);
+  EXPECT_NO_THROW(s.Redraw(100));
+  EXPECT_NE(s.image.pixel(30, 25), kWhite);
+  EXPECT_NE(s.image.pixel(30, 40), kWhite);  // later rows are still drawn
+}
+
 TEST(RedrawFigures, WithNoFiguresDrawsNothingAndKeepsTheFillStyle) {
   Scene s(Noise(60, 60));
   const QImage before = s.image;
