@@ -2,9 +2,11 @@
 
 #include "app/Form1.h"
 #include "platform/Modal.h"
+#include "platform/ScreenPixels.h"
 #include "platform/SingleInstance.h"
 
 int main(int argc, char** argv) {
+  velmor::platform::KeepScreenPixels();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Velmor"));
 

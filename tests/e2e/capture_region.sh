@@ -141,4 +141,18 @@ same_pixels "$pictures/rectangle.png" "$pictures/rectangle-expected.png" ||
 
 xdotool windowactivate --sync "$win" key --clearmodifiers alt+F4
 wait_exit "$VELMOR_PID"
+
+# A desktop scaled by two changes nothing: the same clicks, the same screen pixels.
+QT_SCALE_FACTOR=2 QT_ENABLE_HIGHDPI_SCALING=1 start_velmor
+win=$(wait_window '^Velmor') || fail "main window did not appear on the scaled desktop"
+sleep 1
+xdotool mousemove --window "$win" 28 449 click 1
+wait_gone '^Velmor' || fail "the main window did not hide for 矩形 on the scaled desktop"
+win=$(wait_window '^Velmor') || fail "the main window did not come back on the scaled desktop"
+sleep 0.5
+canvas_picture "$pictures/rectangle-scaled.png"
+same_pixels "$pictures/rectangle-scaled.png" "$pictures/rectangle-expected.png" ||
+  fail "矩形 on a scaled desktop did not bring the screen area (300, 250) to (500, 350)"
+xdotool windowactivate --sync "$win" key --clearmodifiers alt+F4
+wait_exit "$VELMOR_PID"
 echo "capture region: ok"
