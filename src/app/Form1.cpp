@@ -65,7 +65,11 @@ Form1::Form1(const QString& settingsFolder, QWidget* parent)
   setWindowIcon(VelmorIcon(QStringLiteral("app")));
   exitProgram = [] {
     std::fflush(nullptr);
-    std::_Exit(0);
+    // Inside a wait or a dialog, returning would run the rest of what was going on: end here.
+    if (platform::InsideNestedEvents()) std::_Exit(0);
+    // From the main loop, end through the application's own teardown: it hands a picture we
+    // put on the clipboard to the desktop's clipboard manager, so it outlives the program.
+    QCoreApplication::exit(0);
   };
 
   client_ = new QWidget(this);

@@ -13,6 +13,13 @@ namespace velmor::platform {
 
 namespace {
 
+int g_pumpDepth = 0;  // passes of events run by hand (waits, ProcessPendingEvents)
+
+struct Pumping {
+  Pumping() { ++g_pumpDepth; }
+  ~Pumping() { --g_pumpDepth; }
+};
+
 QString QtFilter(const QString& filter) {
   // "desc|*.a;*.b|desc2|*.c" -> "desc (*.a *.b);;desc2 (*.c)"
   const QStringList parts = filter.split('|');
@@ -94,6 +101,7 @@ class RealModalHandler final : public ModalHandler {
   int RunDialog(QDialog& dialog) override { return dialog.exec(); }
 
   void WaitWithEvents(double seconds) override {
+    const Pumping pumping;
     QElapsedTimer timer;  // monotonic: midnight cannot stall it
     timer.start();
     const qint64 ms = static_cast<qint64>(seconds * 1000);
@@ -119,7 +127,14 @@ MsgResult ShowMessage(const QString& text, const QString& title, MsgIcon icon, M
   return Modal().Message({text, title, icon, buttons});
 }
 
-void ProcessPendingEvents() { QApplication::processEvents(); }
+void ProcessPendingEvents() {
+  const Pumping pumping;
+  QApplication::processEvents();
+}
+
+bool InsideNestedEvents() {
+  return g_pumpDepth > 0 || QThread::currentThread()->loopLevel() > 1;
+}
 
 bool CommonDialog::ShowOpen() { return Modal().Dialog(DialogKind::Open, *this); }
 bool CommonDialog::ShowSave() { return Modal().Dialog(DialogKind::Save, *this); }

@@ -70,4 +70,8 @@ MsgResult ShowMessage(const QString& text, const QString& title, MsgIcon icon = 
 // Lets pending window events run once (one pass of the event loop).
 void ProcessPendingEvents();
 
+// True while the program is inside a dialog, a message box, a wait or a pass of pending events,
+// i.e. not directly in the main event loop: code will go on running once that returns.
+bool InsideNestedEvents();
+
 }  // namespace velmor::platform

@@ -8,8 +8,16 @@ start_velmor() {
   VELMOR_DIR="$E2E_WORK/app"
   mkdir -p "$VELMOR_DIR"
   cp "$VELMOR_BIN" "$VELMOR_DIR/velmor"
-  (cd "$VELMOR_DIR" && exec ./velmor >"$E2E_WORK/velmor.log" 2>&1) &
+  mkdir -p "$E2E_WORK/tmp"
+  (cd "$VELMOR_DIR" && TMPDIR="$E2E_WORK/tmp" exec ./velmor >"$E2E_WORK/velmor.log" 2>&1) &
   VELMOR_PID=$!
+}
+
+# Fails when the program ended without its own teardown (which hands the clipboard to the
+# desktop and lets go of the single-instance lock).
+ended_cleanly() {
+  ! compgen -G "$E2E_WORK/tmp/velmor-*.lock" >/dev/null ||
+    fail "the program ended without its teardown (its lock file is left)"
 }
 
 # Prints the id of the first visible window whose title matches, waiting up to 10 s.

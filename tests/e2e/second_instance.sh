@@ -22,7 +22,7 @@ first_pid=$VELMOR_PID
 first=$(wait_window '^Velmor') || fail "main window did not appear"
 sleep 1
 
-(cd "$VELMOR_DIR" && exec ./velmor >"$E2E_WORK/second.log" 2>&1) &
+(cd "$VELMOR_DIR" && TMPDIR="$E2E_WORK/tmp" exec ./velmor >"$E2E_WORK/second.log" 2>&1) &
 second_pid=$!
 box=$(wait_window '^二重起動$') || fail "the second copy did not show the 二重起動 message"
 sleep 0.5
@@ -40,6 +40,7 @@ cmp "$E2E_WORK/prepared.ini" "$VELMOR_DIR/VLM.INI" || fail "the second copy touc
 # The running copy still works and writes its settings when closed.
 xdotool windowactivate --sync "$first" key --clearmodifiers alt+F4
 wait_exit "$first_pid"
+ended_cleanly
 slot() { iconv -f CP932 -t UTF-8 "$VELMOR_DIR/VLM.INI" | sed -n "${1}p" | tr -d '\r'; }
 [ "$(slot 51)" = 400 ] && [ "$(slot 77)" = '"２つ目は触らない"' ] ||
   fail "the running copy lost settings at its close"

@@ -41,6 +41,7 @@ win=$(wait_window '^Velmor') || fail "main window did not appear"
 sleep 1
 xdotool windowactivate --sync "$win" key --clearmodifiers alt+F4
 wait_exit "$VELMOR_PID"
+ended_cleanly
 cmp "$E2E_WORK/prepared.ini" "$VELMOR_DIR/VLM.INI" || fail "VLM.INI changed on a plain start and close"
 
 # Typing a zoom step of 40 into its box is saved at exit.
@@ -53,6 +54,7 @@ xdotool mousemove --window "$win" 70 45 click --repeat 3 1 key ctrl+a type 40
 sleep 0.3
 xdotool key --clearmodifiers alt+F4
 wait_exit "$VELMOR_PID"
+ended_cleanly
 write_ini "$E2E_WORK/expected.ini" 40
 cmp "$E2E_WORK/expected.ini" "$VELMOR_DIR/VLM.INI" || {
   iconv -f CP932 -t UTF-8 "$VELMOR_DIR/VLM.INI" | head -n 12 >&2
