@@ -18,6 +18,7 @@
 #include "platform/JpegWriter.h"
 #include "platform/Modal.h"
 #include "platform/PictureLoader.h"
+#include "view/ZoomLimits.h"
 #include "settings/NumberRules.h"
 #include "view/CanvasWidget.h"
 
@@ -107,6 +108,10 @@ void Form1::BatchStampFolderIn(const QString& sourceFolder) {
     std::optional<QImage> picture = platform::LoadPicture(path);
     if (!picture) {
       problems.push_back({sourceName, QStringLiteral("画像を読み込めません")});
+      continue;
+    }
+    if (!ZoomFits(100, picture->width(), picture->height())) {
+      problems.push_back({sourceName, QStringLiteral("画像が大きすぎます")});
       continue;
     }
 

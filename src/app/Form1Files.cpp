@@ -7,6 +7,7 @@
 #include "platform/JpegWriter.h"
 #include "platform/Modal.h"
 #include "platform/PictureLoader.h"
+#include "view/ZoomLimits.h"
 #include "settings/NumberRules.h"
 #include "view/CanvasWidget.h"
 
@@ -45,7 +46,9 @@ void Form1::OpenImage() {
   view.ZoomPercent = 100;
 
   QString error;
-  const std::optional<QImage> picture = platform::LoadPicture(ImageFolder + ImageFileName, &error);
+  std::optional<QImage> picture = platform::LoadPicture(ImageFolder + ImageFileName, &error);
+  // A canvas side past the scroll bars' reach could never be shown whole.
+  if (picture && !ZoomFits(100, picture->width(), picture->height())) picture.reset();
   if (!picture) {
     // The old picture stays; show it as the state now says: at 100 percent, without figures.
     ZoomActualSize();

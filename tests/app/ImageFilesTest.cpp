@@ -185,6 +185,16 @@ class ImageFilesTest : public QObject {
     QTest::newRow("text") << QByteArray("this is not a picture\n");
     QTest::newRow("truncated jpeg") << jpeg.left(jpeg.size() / 3);
     QTest::newRow("decompression bomb") << bomb;
+    // A sound picture wider than a canvas may be: the scroll bars could not reach its end.
+    QByteArray wide;
+    {
+      QBuffer buffer(&wide);
+      buffer.open(QIODevice::WriteOnly);
+      QImage strip(40000, 2, QImage::Format_RGB32);
+      strip.fill(Qt::gray);
+      strip.save(&buffer, "PNG");
+    }
+    QTest::newRow("wider than a canvas") << wide;
   }
   void badPicturesAreRefusedAndTheOldOneStays() {
     QFETCH(QByteArray, bytes);

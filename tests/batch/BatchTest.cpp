@@ -256,6 +256,7 @@ class BatchTest : public QObject {
     WritePicture(Source("W-1.png"), Solid(30, 30, kWhite), "png");
     QVERIFY(QDir(Source()).mkpath("W/1.png"));  // the target name is taken by a folder
     WritePicture(Source("zz-1.png"), Solid(30, 30, kWhite), "png");
+    WritePicture(Source("WIDE-1.png"), Solid(40000, 2, kWhite), "png");  // beyond any canvas
 
     form().BatchStampFolderIn(Source());
 
@@ -265,8 +266,9 @@ class BatchTest : public QObject {
     QVERIFY(QFileInfo(Source("W/1.png")).isDir());
     QCOMPARE(modal_->messages.size(), size_t{1});
     const QString text = modal_->messages[0].text;
-    QVERIFY2(text.startsWith(QStringLiteral("4 個")), qPrintable(text));
-    for (const char* name : {"plain.png", "BAD-1.jpg", "NOF-1.png", "W-1.png"})
+    QVERIFY2(text.startsWith(QStringLiteral("5 個")), qPrintable(text));
+    QVERIFY(!QFileInfo::exists(Source("WIDE")));
+    for (const char* name : {"plain.png", "BAD-1.jpg", "NOF-1.png", "W-1.png", "WIDE-1.png"})
       QVERIFY2(text.contains(name), name);
     QVERIFY(!text.contains("good-1.png"));
     QCOMPARE(modal_->messages[0].title, QStringLiteral("Velmor"));
