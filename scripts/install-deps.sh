@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git ca-certificates
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev libturbojpeg0-dev libxcb1-dev
+  qt6-base-dev qt6-translations-l10n libturbojpeg0-dev libxcb1-dev
   xvfb xauth xdotool xclip x11-xserver-utils x11-utils openbox
   fonts-ipafont-gothic imagemagick
   clang libclang-rt-14-dev llvm-14

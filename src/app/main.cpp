@@ -2,6 +2,7 @@
 
 #include "app/Form1.h"
 #include "platform/Modal.h"
+#include "platform/QtTexts.h"
 #include "platform/ScreenPixels.h"
 #include "platform/SingleInstance.h"
 
@@ -9,6 +10,7 @@ int main(int argc, char** argv) {
   velmor::platform::KeepScreenPixels();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Velmor"));
+  velmor::platform::InstallJapaneseQtTexts();
 
   velmor::platform::SingleInstanceGuard guard(
       velmor::platform::SingleInstanceGuard::KeyForThisProgram());
