@@ -3,6 +3,7 @@
 #include <xcb/xcb.h>
 
 #include <QGuiApplication>
+#include <QPainter>
 #include <QPixmap>
 #include <QScreen>
 #include <QWindow>
@@ -111,14 +112,33 @@ QImage GrabScreen() {
 }
 
 QImage GrabScreenRect(const QRect& rect) {
-  QScreen* screen = ReadableScreen();
-  if (!screen) return {};
-  const QRect onScreen = rect.intersected(QRect(QPoint(0, 0), screen->geometry().size()));
-  if (onScreen.isEmpty()) return {};
-  QImage picture = Opaque(
-      screen->grabWindow(0, onScreen.x(), onScreen.y(), onScreen.width(), onScreen.height()));
-  if (picture.isNull() || picture.size() != onScreen.size()) return {};
-  return picture;
+  if (!ReadableScreen()) return {};
+  const QList<QScreen*> screens = QGuiApplication::screens();
+  QRect desktop;
+  for (const QScreen* screen : screens) desktop |= screen->geometry();
+  const QRect wanted = rect.intersected(desktop);
+  if (wanted.isEmpty()) return {};
+
+  // Each screen is read on its own: X11 takes a screen's grab offset from that screen's corner.
+  // What lies between monitors of different sizes shows on none of them and stays black.
+  QImage picture(wanted.size(), QImage::Format_RGB32);
+  picture.fill(Qt::black);
+  bool onAnyScreen = false;
+  {
+    QPainter painter(&picture);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    for (QScreen* screen : screens) {
+      const QRect part = wanted.intersected(screen->geometry());
+      if (part.isEmpty()) continue;
+      const QPoint offset = part.topLeft() - screen->geometry().topLeft();
+      const QImage piece =
+          Opaque(screen->grabWindow(0, offset.x(), offset.y(), part.width(), part.height()));
+      if (piece.size() != part.size()) return {};
+      painter.drawImage(part.topLeft() - wanted.topLeft(), piece);
+      onAnyScreen = true;
+    }
+  }
+  return onAnyScreen ? picture : QImage();
 }
 
 std::optional<QRect> ActiveWindowFrame() {

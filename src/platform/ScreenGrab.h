@@ -13,11 +13,12 @@ namespace velmor::platform {
 // The primary screen, at its natural size.
 QImage GrabScreen();
 
-// A rectangle of the primary screen in screen pixels. The part outside the screen is cut off;
-// null when nothing of the rectangle lies on the screen.
+// A rectangle of the desktop in screen pixels, the coordinates that span every monitor. The
+// part outside the desktop is cut off and what falls between monitors is black; null when
+// nothing of the rectangle lies on any monitor.
 QImage GrabScreenRect(const QRect& rect);
 
-// The outer rectangle (frame included) of the window that is active now, in screen pixels.
+// The outer rectangle (frame included) of the window that is active now, in desktop pixels.
 // Empty when no other program's window is active, and always outside X11.
 std::optional<QRect> ActiveWindowFrame();
 

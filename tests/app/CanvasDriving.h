@@ -9,8 +9,12 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <memory>
+
 #include "app/ColorSwatch.h"
 #include "app/Form1.h"
+#include "support/FakeModal.h"
+#include "support/FormFixture.h"
 #include "view/CanvasWidget.h"
 
 namespace velmor::test {
@@ -118,5 +122,26 @@ inline void DrawSegment(Form1& form, QPoint from, QPoint to) {
 inline double Cell(const Form1& form, int row, int col) {
   return form.figures.Num(row, col);
 }
+
+// The base of a test class that drives a fresh main window per test function, its dialogs and
+// message boxes answered by a FakeModal.
+class FormTest : public QObject {
+ protected:
+  std::unique_ptr<FakeModal> modal_;
+  std::unique_ptr<FormFixture> f_;
+  Form1& form() { return *f_->form; }
+
+  // Builds the window (the fake seam first, so the window never meets a real dialog) and shows
+  // it with a 600 x 400 viewport; false when it did not come up.
+  bool StartForm() {
+    modal_ = std::make_unique<FakeModal>();
+    f_ = std::make_unique<FormFixture>();
+    return ShowForm(form());
+  }
+  void EndForm() {
+    f_.reset();
+    modal_.reset();
+  }
+};
 
 }  // namespace velmor::test

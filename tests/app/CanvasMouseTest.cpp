@@ -30,19 +30,14 @@ QRect ChangedArea(const QImage& before, const QImage& after) {
 
 }  // namespace
 
-class CanvasMouseTest : public QObject {
+class CanvasMouseTest : public FormTest {
   Q_OBJECT
 
-  std::unique_ptr<FakeModal> modal_;
-  std::unique_ptr<FormFixture> f_;
-  Form1& form() { return *f_->form; }
   QImage Surface() { return form().Picture2->Surface().copy(); }
 
  private slots:
   void init() {
-    modal_ = std::make_unique<FakeModal>();
-    f_ = std::make_unique<FormFixture>();
-    QVERIFY(ShowForm(form()));
+    QVERIFY(StartForm());
     form().Text2->SetBackColor(PackedRgb(255, 0, 0));
     form().Text5->SetBackColor(PackedRgb(0, 0, 255));
     form().Combo1->setCurrentIndex(0);  // solid
@@ -59,10 +54,7 @@ class CanvasMouseTest : public QObject {
     s.Set(slot::kCaptionPlacement, std::string("上"));
     LoadPicture(form(), PlainPicture(300, 200));
   }
-  void cleanup() {
-    f_.reset();
-    modal_.reset();
-  }
+  void cleanup() { EndForm(); }
 
   // ---- segment tool ----
 

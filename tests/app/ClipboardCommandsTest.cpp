@@ -16,12 +16,9 @@ namespace {
 constexpr int kCut = 11, kCopy = 12, kPaste = 13;
 }  // namespace
 
-class ClipboardCommandsTest : public QObject {
+class ClipboardCommandsTest : public FormTest {
   Q_OBJECT
 
-  std::unique_ptr<FakeModal> modal_;
-  std::unique_ptr<FormFixture> f_;
-  Form1& form() { return *f_->form; }
   const QImage picture_ = PatternPicture(160, 120);
 
   void DrawFigures() {
@@ -33,19 +30,14 @@ class ClipboardCommandsTest : public QObject {
 
  private slots:
   void init() {
-    modal_ = std::make_unique<FakeModal>();
-    f_ = std::make_unique<FormFixture>();
-    QVERIFY(ShowForm(form()));
+    QVERIFY(StartForm());
     form().Text2->SetBackColor(PackedRgb(255, 0, 0));
     form().Combo1->setCurrentIndex(0);
     form().Combo3->setCurrentIndex(1);
     LoadPicture(form(), picture_);
     clip::Clear();
   }
-  void cleanup() {
-    f_.reset();
-    modal_.reset();
-  }
+  void cleanup() { EndForm(); }
 
   void cutTakesTheFrameOfThePictureAtStoredScale_data() {
     QTest::addColumn<QPoint>("from");

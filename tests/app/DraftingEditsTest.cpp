@@ -15,12 +15,9 @@ struct Seg {
 
 }  // namespace
 
-class DraftingEditsTest : public QObject {
+class DraftingEditsTest : public FormTest {
   Q_OBJECT
 
-  std::unique_ptr<FakeModal> modal_;
-  std::unique_ptr<FormFixture> f_;
-  Form1& form() { return *f_->form; }
 
   Seg Row(int row) {
     return {Cell(form(), row, 1), Cell(form(), row, 2), Cell(form(), row, 3), Cell(form(), row, 4)};
@@ -59,19 +56,14 @@ class DraftingEditsTest : public QObject {
 
  private slots:
   void init() {
-    modal_ = std::make_unique<FakeModal>();
-    f_ = std::make_unique<FormFixture>();
-    QVERIFY(ShowForm(form()));
+    QVERIFY(StartForm());
     form().Text2->SetBackColor(PackedRgb(255, 0, 0));
     form().Text5->SetBackColor(PackedRgb(0, 0, 255));
     form().Combo1->setCurrentIndex(2);
     form().Combo3->setCurrentIndex(1);
     LoadPicture(form(), PlainPicture(300, 200));
   }
-  void cleanup() {
-    f_.reset();
-    modal_.reset();
-  }
+  void cleanup() { EndForm(); }
 
   // ---- trims ----
 

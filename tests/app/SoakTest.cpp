@@ -122,11 +122,9 @@ using Row = std::array<TaggedValue, fig::kColumns>;
 
 }  // namespace
 
-class SoakTest : public QObject {
+class SoakTest : public FormTest {
   Q_OBJECT
 
-  std::unique_ptr<FakeModal> modal_;
-  std::unique_ptr<FormFixture> f_;
   QTemporaryDir saves_;
   std::mt19937 rng_;
   uint32_t seed_ = kDefaultSeed;
@@ -137,7 +135,6 @@ class SoakTest : public QObject {
   int refreshesCompared_ = 0;
   int noOpRefreshSteps_ = 0;
 
-  Form1& form() { return *f_->form; }
   int Uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
   bool Chance(int percent) { return Uniform(1, 100) <= percent; }
   template <typename T, size_t N>
@@ -467,17 +464,12 @@ class SoakTest : public QObject {
   }
 
   void init() {
-    modal_ = std::make_unique<FakeModal>();
-    f_ = std::make_unique<FormFixture>();
-    QVERIFY(ShowForm(form()));
+    QVERIFY(StartForm());
     form().settings.Set(slot::kFontName, std::string("IPAGothic"));
     form().settings.Set(slot::kFontSize, 10.0);
     LoadPicture(form(), PatternPicture(400, 300));
   }
-  void cleanup() {
-    f_.reset();
-    modal_.reset();
-  }
+  void cleanup() { EndForm(); }
 
   void randomSessionKeepsTheWindowConsistent() {
     const int steps = int(EnvNumber("VELMOR_SOAK_STEPS", kDefaultSteps));
