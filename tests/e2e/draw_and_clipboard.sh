@@ -1,10 +1,15 @@
 # A picture pasted from another program's clipboard, a segment dragged over it with the segment
 # tool, then 切り取り and コピー read back by another program: the clipboard gets the picture,
 # never the figures, while the screen shows the segment without any trace of the rubber band.
+# The last picture put on the clipboard outlives the program, kept by the desktop's clipboard
+# manager.
 set -euo pipefail
 source "$E2E_LIB"
 
 work=$E2E_WORK
+"$CLIPBOARD_KEEPER" 120 >"$work/keeper.log" 2>&1 &
+for _ in $(seq 50); do grep -q ready "$work/keeper.log" && break; sleep 0.1; done
+grep -q ready "$work/keeper.log" || fail "the clipboard manager did not start"
 # Window coordinates of the controls (the client area starts below the title bar; the toolbar's
 # 16-pixel icons sit in one row, the tools in a column on the left).
 toolbar_y=33
@@ -93,4 +98,7 @@ after_diff=$(compare -metric AE "$work/after_cut.png" "$work/expected_shown.png"
 
 xdotool windowactivate --sync "$win" key --clearmodifiers alt+F4
 wait_exit "$VELMOR_PID"
+read_clipboard "$work/kept.png"
+kept_diff=$(compare -metric AE "$work/expected_cut.png" "$work/kept.png" null: 2>&1 || true)
+[ "$kept_diff" = 0 ] || fail "the cut picture did not outlive the program ($kept_diff pixels differ)"
 echo "draw and clipboard: ok"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs one end-to-end scenario against the real program on its own Xvfb display with openbox.
 # Usage: run-on-xvfb.sh SCENARIO.sh VELMOR_BINARY
+# E2E_SCREEN sets another screen than 1280x1024x24 (a scenario may split it into monitors).
 set -euo pipefail
 scenario=$1
 export VELMOR_BIN=$2
@@ -11,7 +12,8 @@ export E2E_WORK=$work
 for n in $(seq 120 220); do
   [ -e "/tmp/.X$n-lock" ] || { display=":$n"; break; }
 done
-Xvfb "$display" -screen 0 1280x1024x24 -noreset -nolisten tcp >"$work/xvfb.log" 2>&1 &
+Xvfb "$display" -screen 0 "${E2E_SCREEN:-1280x1024x24}" -noreset -nolisten tcp \
+  >"$work/xvfb.log" 2>&1 &
 xvfb=$!
 cleanup() {
   pkill -P $$ 2>/dev/null || true

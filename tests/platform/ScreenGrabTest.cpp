@@ -1,4 +1,7 @@
+#include <QApplication>
+#include <QFile>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "capture/ScreenPattern.h"
@@ -9,7 +12,8 @@ using namespace velmor::platform;
 using velmor::test::ScreenPattern;
 
 // Offscreen the screen shows the program's own windows, so a pattern window stands in for
-// whatever the user has on the screen.
+// whatever the user has on the screen. The desktop has two monitors: the primary one of 800 x 600
+// and one of 640 x 480 to its right, so the strip below the smaller one is on neither.
 class ScreenGrabTest : public QObject {
   Q_OBJECT
 
@@ -28,18 +32,32 @@ class ScreenGrabTest : public QObject {
     QCOMPARE(GrabScreenRect(rect), pattern_.Image().copy(rect));
   }
 
-  void rectangleCutOffAtTheScreenEdges() {
-    const QSize screen = pattern_.Image().size();
+  void rectangleCutOffAtTheDesktopEdges() {
     QCOMPARE(GrabScreenRect(QRect(-10, -5, 30, 20)), pattern_.Image().copy(0, 0, 20, 15));
-    const QRect overRight(screen.width() - 40, screen.height() - 10, 100, 50);
-    QCOMPARE(GrabScreenRect(overRight),
-             pattern_.Image().copy(screen.width() - 40, screen.height() - 10, 40, 10));
+    QCOMPARE(GrabScreenRect(QRect(300, 590, 100, 50)), pattern_.Image().copy(300, 590, 100, 10));
+    QCOMPARE(GrabScreenRect(QRect(1400, 10, 100, 20)).size(), QSize(40, 20));
   }
 
-  void rectangleOffTheScreenOrEmptyGivesNothing() {
-    const QSize screen = pattern_.Image().size();
-    QVERIFY(GrabScreenRect(QRect(screen.width(), 0, 50, 50)).isNull());
+  // The offscreen platform reads every screen in desktop coordinates, unlike X11; the pixels a
+  // second monitor shows are checked on a real X display by the end-to-end scenario.
+  void rectangleOnTheSecondMonitor() {
+    QCOMPARE(GrabScreenRect(QRect(900, 100, 100, 50)).size(), QSize(100, 50));
+  }
+
+  void rectangleAcrossBothMonitorsAndTheGap() {
+    const QImage grabbed = GrabScreenRect(QRect(700, 450, 200, 100));
+    QCOMPARE(grabbed.size(), QSize(200, 100));
+    QCOMPARE(grabbed.copy(0, 0, 100, 100), pattern_.Image().copy(700, 450, 100, 100));
+    QImage gap(100, 70, QImage::Format_RGB32);
+    gap.fill(Qt::black);
+    QCOMPARE(grabbed.copy(100, 30, 100, 70), gap);
+  }
+
+  void rectangleOffEveryMonitorOrEmptyGivesNothing() {
+    QVERIFY(GrabScreenRect(QRect(1440, 0, 50, 50)).isNull());
+    QVERIFY(GrabScreenRect(QRect(0, 600, 50, 50)).isNull());
     QVERIFY(GrabScreenRect(QRect(-60, -60, 50, 50)).isNull());
+    QVERIFY(GrabScreenRect(QRect(1000, 500, 50, 50)).isNull());
     QVERIFY(GrabScreenRect(QRect(10, 10, 0, 20)).isNull());
   }
 
@@ -65,5 +83,20 @@ class ScreenGrabTest : public QObject {
   ScreenPattern pattern_;
 };
 
-QTEST_MAIN(ScreenGrabTest)
+int main(int argc, char** argv) {
+  QTemporaryDir folder;
+  const QString layout = folder.filePath("screens.json");
+  QFile file(layout);
+  if (!file.open(QIODevice::WriteOnly)) return 1;
+  file.write(R"({"screens": [
+    {"name": "primary", "x": 0, "y": 0, "width": 800, "height": 600,
+     "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1},
+    {"name": "second", "x": 800, "y": 0, "width": 640, "height": 480,
+     "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+  file.close();
+  qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + layout.toLocal8Bit());
+  QApplication app(argc, argv);
+  ScreenGrabTest test;
+  return QTest::qExec(&test, argc, argv);
+}
 #include "ScreenGrabTest.moc"

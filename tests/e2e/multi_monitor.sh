@@ -1,0 +1,120 @@
+# Captures on a desktop of two monitors: 矩形 brings exactly the desktop pixels of the settings'
+# rectangle on either monitor, cut at the desktop's edge and black where it falls on no monitor;
+# ｱｸﾃｨﾌﾞ画面 brings another program's window from the monitor that is not at (0, 0).
+# Needs a 2560 x 1024 screen (E2E_SCREEN).
+set -euo pipefail
+source "$E2E_LIB"
+
+# A left monitor of 1280 x 1024 and the primary one of 1280 x 768 to its right: the primary
+# monitor is not at (0, 0), and the strip below it lies on neither.
+output=$(xrandr | awk '/ connected/ {print $1; exit}')
+xrandr --setmonitor left 1280/338x1024/271+0+0 none >/dev/null 2>&1
+xrandr --setmonitor right 1280/338x768/203+1280+0 "$output" >/dev/null 2>&1
+xrandr --output "$output" --primary
+[ "$(xrandr --listmonitors | head -n 1)" = "Monitors: 2" ] || fail "the desktop has not two monitors"
+
+pictures="$E2E_WORK/pictures"
+mkdir -p "$pictures"
+# Every pixel of the desktop differs from every other: red = x mod 256, green = y mod 256, blue
+# tells the 256-pixel block apart.
+convert \( -size 1x256 gradient:black-white -rotate -90 -write mpr:h +delete \
+           -size 2560x1024 tile:mpr:h \) \
+        \( -size 1x256 gradient:black-white -write mpr:v +delete -size 2560x1024 tile:mpr:v \) \
+        \( -size 10x4 xc: -fx "(i+10*j)*6/255+7/255" -sample 2560x1024! \) \
+        -colorspace gray -set colorspace sRGB -combine -depth 8 "$pictures/desktop.png"
+display -window root "$pictures/desktop.png" || true
+
+convert -size 160x120 gradient:yellow-purple +antialias -fill navy -draw "circle 80,60 80,20" \
+  -depth 8 "$pictures/other.png"
+display -geometry +1700+450 -title other "$pictures/other.png" &
+other_pid=$!
+trap 'kill "$other_pid" 2>/dev/null || true' EXIT
+wait_window '^other$' >/dev/null || fail "the other program's window did not appear"
+eval "$(xwininfo -name other | awk -F: '/Absolute upper-left X/ {print "ox=" $2+0}')"
+[ "$ox" -ge 1280 ] || fail "the other program's window is not on the right monitor (x = $ox)"
+
+same_pixels() {  # same_pixels A B: the two pictures are pixel for pixel the same
+  local diff
+  diff=$(compare -metric AE "$1" "$2" null: 2>&1) || true
+  [ "$diff" = "0" ]
+}
+
+wait_gone() {  # waits until no visible window matches
+  for _ in $(seq 100); do
+    xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+open_velmor() {  # open_velmor CX CY DX DY: starts the program with this fixed rectangle
+  mkdir -p "$E2E_WORK/app"
+  for i in $(seq 1 100); do
+    case $i in 51) v=$1 ;; 52) v=$2 ;; 53) v=$3 ;; 54) v=$4 ;; *) v='' ;; esac
+    printf '%s\r\n' "$v"
+  done >"$E2E_WORK/app/VLM.INI"
+  start_velmor
+  win=$(wait_window '^Velmor') || fail "main window did not appear"
+  sleep 1
+}
+
+close_velmor() {
+  xdotool windowactivate --sync "$win" key --clearmodifiers alt+F4
+  wait_exit "$VELMOR_PID"
+}
+
+canvas_picture() {  # canvas_picture PNG: the canvas's picture through コピー
+  printf 'not a picture' | xclip -selection clipboard
+  sleep 0.2
+  xdotool mousemove --window "$win" 219 32 click 1
+  sleep 0.5
+  xclip -selection clipboard -t image/png -o >"$1" 2>/dev/null || fail "コピー put no picture"
+}
+
+rectangle() {  # rectangle CX CY DX DY PNG: 矩形 at the bottom of the tool strip, then the canvas
+  open_velmor "$1" "$2" "$3" "$4"
+  xdotool mousemove --window "$win" 28 449 click 1
+  wait_gone '^Velmor' || fail "the main window did not hide for 矩形"
+  win=$(wait_window '^Velmor') || fail "the main window did not come back after 矩形"
+  sleep 0.5
+  canvas_picture "$5"
+  close_velmor
+}
+
+# On the left monitor, which is not the primary one: (300, 250) to (500, 350).
+rectangle 400 300 200 100 "$pictures/left.png"
+convert "$pictures/desktop.png" -crop 200x100+300+250 +repage "$pictures/left-expected.png"
+same_pixels "$pictures/left.png" "$pictures/left-expected.png" ||
+  fail "矩形 on the left monitor did not bring the desktop area (300, 250) to (500, 350)"
+
+# Over the right edge of the primary monitor: cut to (2400, 250) to (2560, 350).
+rectangle 2500 300 200 100 "$pictures/right.png"
+convert "$pictures/desktop.png" -crop 160x100+2400+250 +repage "$pictures/right-expected.png"
+same_pixels "$pictures/right.png" "$pictures/right-expected.png" ||
+  fail "矩形 over the right edge did not bring the desktop area (2400, 250) to (2560, 350)"
+
+# Across both monitors and the strip below the primary one: (1180, 710) to (1380, 810), black
+# from (1280, 768) on.
+rectangle 1280 760 200 100 "$pictures/across.png"
+convert "$pictures/desktop.png" -crop 200x100+1180+710 +repage -fill black \
+  -draw "rectangle 100,58 199,99" "$pictures/across-expected.png"
+same_pixels "$pictures/across.png" "$pictures/across-expected.png" ||
+  fail "矩形 across the monitors did not bring the desktop area with the strip off them black"
+
+# Active window: once Velmor is minimised the other program's window is active.
+open_velmor 400 300 200 100
+xdotool mousemove --window "$win" 300 32 click 1
+sleep 0.3
+xdotool mousemove --window "$win" 275 32 click 1
+wait_gone '^Velmor' || fail "the main window did not get out of the way"
+win=$(wait_window '^Velmor') || fail "the main window did not come back"
+sleep 0.5
+canvas_picture "$pictures/active.png"
+read -r aw ah <<<"$(identify -format '%w %h' "$pictures/active.png")"
+[ "$aw" -gt 160 ] && [ "$ah" -gt 120 ] && [ "$aw" -lt 200 ] && [ "$ah" -lt 180 ] ||
+  fail "the active-window capture is $aw x $ah, not the other window with its frame"
+found=$(compare -metric AE -subimage-search "$pictures/active.png" "$pictures/other.png" \
+  null: 2>&1 | awk '{print $1}') || true
+[ "$found" = "0" ] || fail "the active-window capture does not show the other window"
+close_velmor
+echo "multi monitor: ok"
