@@ -7,9 +7,9 @@
 #include "platform/JpegWriter.h"
 #include "platform/Modal.h"
 #include "platform/PictureLoader.h"
-#include "view/ZoomLimits.h"
 #include "settings/NumberRules.h"
 #include "view/CanvasWidget.h"
+#include "view/ZoomLimits.h"
 
 namespace velmor {
 
@@ -34,29 +34,32 @@ void Form1::OpenImage() {
   const QString path = CMDialog1.FileName;
   const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
   if (slash < 0) return;
-  ImageFileName = path.mid(slash + 1);
-  ImageFolder = path.left(slash + 1);
+  const QString fileName = path.mid(slash + 1);
+  const QString folder = path.left(slash + 1);
+  const qsizetype dot = fileName.indexOf(QLatin1Char('.'));
+  if (dot < 0) {
+    ImageFileName = fileName;
+    ImageFolder = folder;
+    return;
+  }
 
-  const qsizetype dot = ImageFileName.indexOf(QLatin1Char('.'));
-  if (dot < 0) return;
-  Text3->setText(ImageFileName.left(dot));
-
-  velmor::ClearFigures(figures, undo);
-  UNDB->setEnabled(false);
-  view.ZoomPercent = 100;
-
+  // Read before anything changes: a file that cannot be shown must not cost the figures.
   QString error;
-  std::optional<QImage> picture = platform::LoadPicture(ImageFolder + ImageFileName, &error);
+  std::optional<QImage> picture = platform::LoadPicture(path, &error);
   // A canvas side past the scroll bars' reach could never be shown whole.
   if (picture && !ZoomFits(100, picture->width(), picture->height())) picture.reset();
   if (!picture) {
-    // The old picture stays; show it as the state now says: at 100 percent, without figures.
-    ZoomActualSize();
-    platform::ShowMessage(
-        QStringLiteral("画像ﾌｧｲﾙ %1 を読み込めませんでした。").arg(ImageFolder + ImageFileName),
-        kProgramName, platform::MsgIcon::Exclamation);
+    platform::ShowMessage(QStringLiteral("画像ﾌｧｲﾙ %1 を読み込めませんでした。").arg(path),
+                          kProgramName, platform::MsgIcon::Exclamation);
     return;
   }
+
+  ImageFileName = fileName;
+  ImageFolder = folder;
+  Text3->setText(fileName.left(dot));
+  velmor::ClearFigures(figures, undo);
+  UNDB->setEnabled(false);
+  view.ZoomPercent = 100;
   Picture2->SetPicture(*picture);
   Pic_int();
   setWindowTitle(kProgramName + QStringLiteral("  ") + ImageFileName);

@@ -157,7 +157,7 @@ class ImageFilesTest : public QObject {
     QCOMPARE(form().windowTitle(), QStringLiteral("Velmor"));
   }
 
-  void badPicturesAreRefusedAndTheOldOneStays_data() {
+  void badPicturesAreRefusedAndNothingChanges_data() {
     QTest::addColumn<QByteArray>("bytes");
     QByteArray jpeg;
     {
@@ -196,7 +196,8 @@ class ImageFilesTest : public QObject {
     }
     QTest::newRow("wider than a canvas") << wide;
   }
-  void badPicturesAreRefusedAndTheOldOneStays() {
+  // A failed open changes nothing: picture, zoom, figures, names and the text box stay.
+  void badPicturesAreRefusedAndNothingChanges() {
     QFETCH(QByteArray, bytes);
     QVERIFY(Pattern(40, 30).save(FilePath(QStringLiteral("good.bmp")), "BMP"));
     Answer(*modal_, FilePath(QStringLiteral("good.bmp")));
@@ -208,12 +209,12 @@ class ImageFilesTest : public QObject {
     WriteBytes(FilePath(QStringLiteral("bad.jpg")), bytes);
     Answer(*modal_, FilePath(QStringLiteral("bad.jpg")));
     form().OpenImage();
-    QCOMPARE(form().ImageFileName, QStringLiteral("bad.jpg"));
-    QCOMPARE(form().Text3->text(), QStringLiteral("bad"));
-    QCOMPARE(form().figures.FigureCount, 0);
-    QCOMPARE(form().view.ZoomPercent, int16_t{100});
+    QCOMPARE(form().ImageFileName, QStringLiteral("good.bmp"));
+    QCOMPARE(form().Text3->text(), QStringLiteral("good"));
+    QCOMPARE(form().figures.FigureCount, 4);
+    QCOMPARE(form().view.ZoomPercent, int16_t{200});
     QCOMPARE(form().Picture2->Picture().size(), QSize(40, 30));
-    QCOMPARE(form().Picture2->size(), QSize(40, 30));  // shown at the zoom it now has
+    QCOMPARE(form().Picture2->size(), QSize(80, 60));
     QCOMPARE(form().windowTitle(), QStringLiteral("Velmor  good.bmp"));
     QCOMPARE(form().Status(1), QStringLiteral("画像ﾌｧｲﾙを指示"));
     QCOMPARE(modal_->messages.size(), size_t{1});
