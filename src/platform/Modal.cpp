@@ -9,6 +9,8 @@
 #include <QMessageBox>
 #include <QThread>
 
+#include "platform/NameOnlyIconProvider.h"
+
 namespace velmor::platform {
 
 namespace {
@@ -33,6 +35,19 @@ QColor FromRgb(uint32_t rgb) { return QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb
 uint32_t ToRgb(const QColor& c) {
   return static_cast<uint32_t>(c.red()) | (static_cast<uint32_t>(c.green()) << 8) |
          (static_cast<uint32_t>(c.blue()) << 16);
+}
+
+// Qt's widget file dialog, with icons and types told from names only.
+QString RunFileDialog(QWidget* parent, bool open, const CommonDialog& d) {
+  NameOnlyIconProvider icons;  // outlives the dialog
+  QFileDialog dialog(parent, d.DialogTitle);
+  dialog.setIconProvider(&icons);
+  dialog.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+  dialog.setFileMode(open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+  dialog.setNameFilters(QtFilter(d.Filter).split(QStringLiteral(";;")));
+  if (!d.FileName.isEmpty()) dialog.selectFile(d.FileName);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().constFirst();
 }
 
 class RealModalHandler final : public ModalHandler {
@@ -66,11 +81,7 @@ class RealModalHandler final : public ModalHandler {
     switch (kind) {
       case DialogKind::Open:
       case DialogKind::Save: {
-        const QString filter = QtFilter(d.Filter);
-        const QString path =
-            kind == DialogKind::Open
-                ? QFileDialog::getOpenFileName(parent, d.DialogTitle, d.FileName, filter)
-                : QFileDialog::getSaveFileName(parent, d.DialogTitle, d.FileName, filter);
+        const QString path = RunFileDialog(parent, kind == DialogKind::Open, d);
         d.FileName = path;
         return !path.isEmpty();
       }
