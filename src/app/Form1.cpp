@@ -17,6 +17,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 #include <cstdio>
 #include <cstdlib>
 
@@ -82,6 +83,8 @@ Form1::Form1(const QString& settingsFolder, QWidget* parent)
   BuildViewport();
   BuildStatusBar();
   client_->installEventFilter(this);
+  Picture1->installEventFilter(this);
+  Picture2->installEventFilter(this);
   resize(1024, 768);
   Form_Load();
 }
@@ -349,6 +352,10 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
   if (watched == client_ && event->type() == QEvent::Resize) {
     LayoutClient();
     LayoutViewport();
+  }
+  if ((watched == Picture1 || watched == Picture2) && event->type() == QEvent::Wheel) {
+    ScrollByWheel(*static_cast<QWheelEvent*>(event));
+    return true;
   }
   return QMainWindow::eventFilter(watched, event);
 }

@@ -31,6 +31,7 @@ class QSlider;
 class QStatusBar;
 class QToolBar;
 class QToolButton;
+class QWheelEvent;
 
 namespace velmor {
 
@@ -110,6 +111,8 @@ class Form1 : public QMainWindow, public CaptureHost {
   void ZoomToFrame();
   void NormalizeFrame();
   void ApplyScrollPosition();
+  // The mouse wheel over the viewport moves the bars (Shift: sideways), as their arrows would.
+  void ScrollByWheel(const QWheelEvent& wheel);
   void HScroll1_Change();
   void VScroll1_Change();
 

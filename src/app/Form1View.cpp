@@ -1,6 +1,7 @@
 // The viewport, the canvas inside it, the display scale and the scroll bars.
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -34,6 +35,17 @@ void FitScrollBar(QScrollBar* bar, int canvasExtent, int viewportExtent) {
   bar->setVisible(canvasExtent > viewportExtent);
 }
 }  // namespace
+
+void Form1::ScrollByWheel(const QWheelEvent& wheel) {
+  QPoint delta = wheel.angleDelta();  // eighths of a degree; one notch is 120
+  if (wheel.modifiers() & Qt::ShiftModifier) delta = delta.transposed();
+  for (auto [bar, eighths] : {std::pair{HScroll1, delta.x()}, std::pair{VScroll1, delta.y()}}) {
+    if (eighths == 0 || !bar->isVisible()) continue;
+    // Three of the bar's small steps per notch, at least a pixel for the finest touchpad move.
+    const int move = eighths * 3 * bar->singleStep() / 120;
+    bar->setValue(bar->value() - (move != 0 ? move : (eighths > 0 ? 1 : -1)));
+  }
+}
 
 void Form1::Pic_int() {
   // The picture's own size: the fixed-rectangle capture sizes the canvas at the kept zoom.

@@ -72,6 +72,29 @@ class ViewTest : public QObject {
   }
   void cleanup() { f_.reset(); }
 
+  // The wheel over the canvas moves the bars as their arrows do: three small steps a notch,
+  // Shift for sideways; a bar that is hidden (nothing to scroll) does not move.
+  void wheelOverTheCanvasScrolls() {
+    Load(form(), Pattern(2000, 1500));
+    auto wheel = [&](QPoint delta, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+      QWheelEvent event(QPointF(50, 50), form().Picture2->mapToGlobal(QPointF(50, 50)), {},
+                        delta, Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
+      QApplication::sendEvent(form().Picture2, &event);
+    };
+    wheel({0, -120});
+    QCOMPARE(form().VScroll1->value(), 3 * form().VScroll1->singleStep());
+    QCOMPARE(CanvasPos().y(), -form().VScroll1->value());  // the change handler ran
+    wheel({0, -120}, Qt::ShiftModifier);
+    QCOMPARE(form().HScroll1->value(), 3 * form().HScroll1->singleStep());
+    wheel({0, 240});
+    QCOMPARE(form().VScroll1->value(), 0);
+
+    Load(form(), Pattern(300, 200));
+    wheel({0, -120});
+    QCOMPARE(form().VScroll1->value(), 0);
+    QCOMPARE(CanvasPos(), QPoint(0, 0));
+  }
+
   void newPictureIsMeasuredAndLaidOut() {
     Load(form(), Pattern(640, 480));
     QCOMPARE(form().Status(2), QStringLiteral("640 × 480"));
