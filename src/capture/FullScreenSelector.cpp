@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -117,6 +118,7 @@ void FullScreenSelector::Picture1_MouseMove(QMouseEvent* event) {
 }
 
 void FullScreenSelector::Picture1_MouseUp(QMouseEvent* /*event*/) {
+  if (!isVisible()) return;  // already left (Esc) while the button was down
   if (boxDrawn_) DrawBoxOutline(LastBox_);
   boxDrawn_ = false;
   dragging_ = false;
@@ -160,6 +162,15 @@ void FullScreenSelector::mouseReleaseEvent(QMouseEvent* event) {
   // A click on the window outside Picture1.
   QWidget::mouseReleaseEvent(event);
   if (isVisible()) Form_Click();
+}
+
+void FullScreenSelector::keyPressEvent(QKeyEvent* event) {
+  // Esc leaves as a click without moving does: nothing is chosen.
+  if (event->key() == Qt::Key_Escape && isVisible()) {
+    Form_Click();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 void FullScreenSelector::closeEvent(QCloseEvent* event) {

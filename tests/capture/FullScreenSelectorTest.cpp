@@ -204,6 +204,19 @@ class FullScreenSelectorTest : public QObject {
     QVERIFY(selector_->CapturedPicture().isNull());
   }
 
+  // Esc, even in the middle of a drag, leaves without choosing anything.
+  void escapeReturnsToTheMainWindowWithoutASelection() {
+    selector_->ShowPicture(screen_);
+    Press(Picture1(), {10, 20});
+    Drag(Picture1(), {40, 40});
+    QTest::keyClick(Picture1(), Qt::Key_Escape);
+    QVERIFY(!selector_->isVisible());
+    QCOMPARE(host_->events, QStringList{"restore"});
+    QVERIFY(host_->canvas.isNull());
+    Release(Picture1(), {40, 40});  // the button let go afterwards changes nothing
+    QCOMPARE(host_->events, QStringList{"restore"});
+  }
+
   void closingTheWindowReturnsToTheMainWindow() {
     selector_->ShowPicture(screen_);
     selector_->close();
