@@ -13,6 +13,7 @@
 
 #include "platform/FileReplace.h"
 #include "settings/Cp932.h"
+#include "settings/FreshSettings.h"
 #include "settings/NumberRules.h"
 
 namespace velmor {
@@ -178,7 +179,10 @@ bool LoadSettingsFile(const std::string& path, Settings& out, std::string* error
   out = Settings{};
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
-    if (errno == ENOENT) return true;
+    if (errno == ENOENT) {  // a first start
+      out = FreshSettings();
+      return true;
+    }
     if (error) *error = "cannot open " + path + ": " + std::strerror(errno);
     return false;
   }

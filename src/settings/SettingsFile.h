@@ -35,8 +35,8 @@ Settings ParseSettings(std::string_view bytes);
 std::string SettingsFilePath(const std::string& folder);
 
 // Reads the file at `path` (at most kSettingsFileReadLimit bytes of it) into `out`. A missing
-// file gives empty settings and true; a file that exists but cannot be read gives empty
-// settings, false and the reason in `error`.
+// file (a first start) gives FreshSettings() and true; a file that exists but cannot be read
+// gives empty settings, false and the reason in `error`.
 bool LoadSettingsFile(const std::string& path, Settings& out, std::string* error = nullptr);
 
 // Writes all 100 slots through a temporary file, so that a failed save leaves the earlier file

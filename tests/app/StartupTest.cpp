@@ -7,6 +7,7 @@
 #include <QtTest>
 
 #include "app/ColorSwatch.h"
+#include "settings/FreshSettings.h"
 #include "settings/SettingsFile.h"
 #include "support/FormFixture.h"
 
@@ -25,7 +26,23 @@ class StartupTest : public QObject {
   }
 
  private slots:
-  void missingFileGivesTheEmptyValues() {
+  // A first start (no file) begins with values to draw with, and leaves them in the file.
+  void firstStartGivesUsableValuesAndKeepsThem() {
+    const auto f = FormFixture::FirstStart();
+    QCOMPARE(f->form->panel.ZoomStep, int16_t{25});
+    QCOMPARE(f->Find<QSlider>("Slider1")->value(), 2);
+    QCOMPARE(f->form->panel.PenWidth, int16_t{2});
+    QCOMPARE(f->Find<QComboBox>("Combo1")->currentText(), QStringLiteral("実線"));
+    QCOMPARE(f->Find<QComboBox>("Combo2")->currentText(), QStringLiteral("0.6"));
+    QCOMPARE(f->Find<QComboBox>("Combo3")->currentText(), QStringLiteral("塗り無"));
+    QCOMPARE(f->Find<QPushButton>("Command2")->text(), QStringLiteral("→"));
+    QCOMPARE(f->Find<velmor::ColorSwatch>("Text2")->BackColor(), 0x0000FFu);
+    QCOMPARE(f->Find<QLineEdit>("Text6")->text(), QStringLiteral("10"));
+    f->form->close();
+    QCOMPARE(f->IniBytes(), velmor::SerializeSettings(velmor::FreshSettings()));
+  }
+
+  void emptyFileGivesTheEmptyValues() {
     FormFixture f;
     QCOMPARE(f.form->panel.ZoomStep, int16_t{1});
     QCOMPARE(f.Find<QLineEdit>("Text1")->text(), QStringLiteral("1"));

@@ -8,6 +8,8 @@ start_velmor() {
   VELMOR_DIR="$E2E_WORK/app"
   mkdir -p "$VELMOR_DIR"
   cp "$VELMOR_BIN" "$VELMOR_DIR/velmor"
+  # The scenarios start from empty settings unless they bring their own, not first-start ones.
+  [ -e "$VELMOR_DIR/VLM.INI" ] || : >"$VELMOR_DIR/VLM.INI"
   mkdir -p "$E2E_WORK/tmp"
   (cd "$VELMOR_DIR" && TMPDIR="$E2E_WORK/tmp" exec ./velmor >"$E2E_WORK/velmor.log" 2>&1) &
   VELMOR_PID=$!

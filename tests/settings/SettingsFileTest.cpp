@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/FreshSettings.h"
 #include "settings/SettingsFile.h"
 
 namespace velmor {
@@ -275,9 +276,13 @@ TEST_F(SettingsFileOnDisc, SavedFileLoadsBackAndSavesIdentically) {
   EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 1);
 }
 
-TEST_F(SettingsFileOnDisc, MissingFileReadsAsEmptySettings) {
+// A first start begins with usable values; an empty file still means every slot empty.
+TEST_F(SettingsFileOnDisc, MissingFileGivesTheFreshSettingsAndAnEmptyFileNone) {
   Settings loaded;
   loaded.Set(1, int16_t{1});
+  EXPECT_TRUE(LoadSettingsFile((folder_ / "VLM.INI").string(), loaded));
+  EXPECT_EQ(loaded, FreshSettings());
+  Write(folder_ / "VLM.INI", "");
   EXPECT_TRUE(LoadSettingsFile((folder_ / "VLM.INI").string(), loaded));
   EXPECT_EQ(loaded, Settings{});
 }

@@ -7,9 +7,16 @@
 namespace velmor::test {
 
 FormFixture::FormFixture(const Settings* settings) {
-  if (settings) SaveSettingsFile(IniPath().toStdString(), *settings);
+  // Without settings, an empty file: every slot empty, not the first-start values.
+  SaveSettingsFile(IniPath().toStdString(), settings ? *settings : Settings{});
   Build();
 }
+
+std::unique_ptr<FormFixture> FormFixture::FirstStart() {
+  return std::unique_ptr<FormFixture>(new FormFixture(FirstStartTag{}));
+}
+
+FormFixture::FormFixture(FirstStartTag) { Build(); }
 
 FormFixture::FormFixture(Raw, const std::string& bytes) {
   QFile file(IniPath());

@@ -16,8 +16,10 @@ struct FormFixture {
   std::unique_ptr<Form1> form;
   int exits = 0;
 
-  // Writes `settings` as VLM.INI into the folder first when given.
+  // Writes `settings` as VLM.INI into the folder first (an empty file when none are given).
   explicit FormFixture(const Settings* settings = nullptr);
+  // No VLM.INI at all, as on a first start.
+  static std::unique_ptr<FormFixture> FirstStart();
   // Writes raw bytes as VLM.INI and builds the window on them.
   static std::unique_ptr<FormFixture> WithFileBytes(const std::string& bytes);
 
@@ -31,7 +33,9 @@ struct FormFixture {
 
  private:
   struct Raw {};
+  struct FirstStartTag {};
   FormFixture(Raw, const std::string& bytes);
+  explicit FormFixture(FirstStartTag);
   void Build();
 };
 
