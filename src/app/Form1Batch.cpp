@@ -18,9 +18,9 @@
 #include "platform/JpegWriter.h"
 #include "platform/Modal.h"
 #include "platform/PictureLoader.h"
-#include "view/ZoomLimits.h"
 #include "settings/NumberRules.h"
 #include "view/CanvasWidget.h"
+#include "view/ZoomLimits.h"
 
 namespace velmor {
 
