@@ -49,6 +49,30 @@ void BM_RefreshView(benchmark::State& state) {
 // 150 percent takes the general nearest-neighbour path, 200 the whole-number one.
 BENCHMARK(BM_RefreshView)->Arg(100)->Arg(150)->Arg(200)->Unit(benchmark::kMillisecond);
 
+// One zoom step on a large picture near the top of its zoom range (375 <-> 400 percent of
+// 2000 x 1500): the canvas is resized and refreshed each time.
+void BM_ZoomStepLarge(benchmark::State& state) {
+  QTemporaryDir folder;
+  velmor::Form1 form(folder.path());
+  form.exitProgram = [] {};
+  QImage picture(2000, 1500, QImage::Format_RGB32);
+  picture.fill(Qt::gray);
+  form.Picture2->SetPicture(picture);
+  form.view.ZoomPercent = 100;
+  form.Pic_int();
+  form.panel.ZoomStep = 275;
+  form.ZoomIn();
+  form.panel.ZoomStep = 25;
+  bool in = true;
+  for (auto _ : state) {
+    in ? form.ZoomIn() : form.ZoomOut();
+    in = !in;
+    benchmark::DoNotOptimize(form.Picture2->Surface().constBits());
+  }
+  state.counters["zoom"] = form.view.ZoomPercent;
+}
+BENCHMARK(BM_ZoomStepLarge)->Unit(benchmark::kMillisecond);
+
 void BM_FillSurface(benchmark::State& state) {
   QImage surface(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)),
                  QImage::Format_RGB32);
