@@ -109,6 +109,7 @@ class Form1 : public QMainWindow, public CaptureHost {
   void ZoomOut();
   void ZoomActualSize();
   void ZoomToFrame();
+  void ShowAtZoom(int zoom);  // the canvas resized for `zoom` and refreshed
   void NormalizeFrame();
   void ApplyScrollPosition();
   // The mouse wheel over the viewport moves the bars (Shift: sideways), as their arrows would.

@@ -135,24 +135,22 @@ bool MayZoomTo(int zoom, int current, const ViewState& view) {
 void Form1::ZoomIn() {
   const int zoom = view.ZoomPercent + panel.ZoomStep;
   if (!MayZoomTo(zoom, view.ZoomPercent, view)) return;
-  view.ZoomPercent = static_cast<int16_t>(zoom);
-  Picture2->SetCanvasSize(ScaledExtent(zoom, view.ImageWidth),
-                          ScaledExtent(zoom, view.ImageHeight));
-  RefreshView();
+  ShowAtZoom(zoom);
 }
 
 void Form1::ZoomOut() {
   const int zoom = view.ZoomPercent - panel.ZoomStep;
   if (zoom < 10) return;
-  view.ZoomPercent = static_cast<int16_t>(zoom);
-  Picture2->SetCanvasSize(ScaledExtent(zoom, view.ImageWidth),
-                          ScaledExtent(zoom, view.ImageHeight));
-  RefreshView();
+  ShowAtZoom(zoom);
 }
 
 void Form1::ZoomActualSize() {
-  view.ZoomPercent = 100;
-  Picture2->SetCanvasSize(view.ImageWidth, view.ImageHeight);
+  ShowAtZoom(100);
+}
+
+void Form1::ShowAtZoom(int zoom) {
+  view.ZoomPercent = static_cast<int16_t>(zoom);
+  Picture2->SetCanvasSize(ScaledExtent(zoom, view.ImageWidth), ScaledExtent(zoom, view.ImageHeight));
   RefreshView();
 }
 
