@@ -9,26 +9,13 @@ source "$E2E_LIB"
 pictures="$E2E_WORK/pictures"
 mkdir -p "$pictures"
 
-# Every pixel of the screen differs from every other: red = x mod 256, green = y mod 256, blue
-# tells the 256-pixel block apart.
-convert \( -size 1x256 gradient:black-white -rotate -90 -write mpr:h +delete \
-           -size 1280x1024 tile:mpr:h \) \
-        \( -size 1x256 gradient:black-white -write mpr:v +delete -size 1280x1024 tile:mpr:v \) \
-        \( -size 5x4 xc: -fx "(i+5*j)*12/255+7/255" -sample 1280x1024! \) \
-        -colorspace gray -set colorspace sRGB -combine -depth 8 "$pictures/screen.png"
+unique_pixels_picture 1280 1024 "$pictures/screen.png"
 display -window root "$pictures/screen.png" || true
-convert -size 160x120 gradient:yellow-purple +antialias -fill navy -draw "circle 80,60 80,20" \
-  -depth 8 "$pictures/other.png"
+other_window_picture "$pictures/other.png"
 display -geometry +700+500 -title other "$pictures/other.png" &
 other_pid=$!
 trap 'kill "$other_pid" 2>/dev/null || true' EXIT
 wait_window '^other$' >/dev/null || fail "the other program's window did not appear"
-
-same_pixels() {  # same_pixels A B: the two pictures are pixel for pixel the same
-  local diff
-  diff=$(compare -metric AE "$1" "$2" null: 2>&1) || true
-  [ "$diff" = "0" ]
-}
 
 # The fixed rectangle: centre (400, 300), 200 x 100.
 mkdir -p "$E2E_WORK/app"
@@ -46,14 +33,6 @@ toolbar_y=32
 declare -A toolbar_x=([12]=219 [15]=275 [16]=300)
 click_toolbar() {
   xdotool mousemove --window "$win" "${toolbar_x[$1]}" "$toolbar_y" click 1
-}
-
-wait_gone() {  # waits until no visible window matches
-  for _ in $(seq 100); do
-    xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
-    sleep 0.1
-  done
-  return 1
 }
 
 capture_and_drag() {  # capture_and_drag X1 Y1 X2 Y2 FROZEN_PNG

@@ -42,3 +42,38 @@ wait_exit() {
   done
   fail "process $pid did not end"
 }
+
+# Waits up to 10 s until no visible window's title matches.
+wait_gone() {
+  for _ in $(seq 100); do
+    xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# same_pixels A B: the two pictures are pixel for pixel the same.
+same_pixels() {
+  local diff
+  diff=$(compare -metric AE "$1" "$2" null: 2>&1) || true
+  [ "$diff" = "0" ]
+}
+
+# unique_pixels_picture W H OUT: a picture in which every pixel differs from every other:
+# red = x mod 256, green = y mod 256, blue tells the 256-pixel blocks apart.
+unique_pixels_picture() {
+  local w=$1 h=$2 out=$3
+  local bx=$(((w + 255) / 256)) by=$(((h + 255) / 256))
+  local step=$((240 / (bx * by)))
+  convert \( -size 1x256 gradient:black-white -rotate -90 -write mpr:h +delete \
+             -size "${w}x${h}" tile:mpr:h \) \
+          \( -size 1x256 gradient:black-white -write mpr:v +delete -size "${w}x${h}" tile:mpr:v \) \
+          \( -size "${bx}x${by}" xc: -fx "(i+${bx}*j)*${step}/255+7/255" -sample "${w}x${h}!" \) \
+          -colorspace gray -set colorspace sRGB -combine -depth 8 "$out"
+}
+
+# other_window_picture OUT: what another program's window shows in the capture scenarios.
+other_window_picture() {
+  convert -size 160x120 gradient:yellow-purple +antialias -fill navy -draw "circle 80,60 80,20" \
+    -depth 8 "$1"
+}

@@ -15,37 +15,16 @@ xrandr --output "$output" --primary
 
 pictures="$E2E_WORK/pictures"
 mkdir -p "$pictures"
-# Every pixel of the desktop differs from every other: red = x mod 256, green = y mod 256, blue
-# tells the 256-pixel block apart.
-convert \( -size 1x256 gradient:black-white -rotate -90 -write mpr:h +delete \
-           -size 2560x1024 tile:mpr:h \) \
-        \( -size 1x256 gradient:black-white -write mpr:v +delete -size 2560x1024 tile:mpr:v \) \
-        \( -size 10x4 xc: -fx "(i+10*j)*6/255+7/255" -sample 2560x1024! \) \
-        -colorspace gray -set colorspace sRGB -combine -depth 8 "$pictures/desktop.png"
+unique_pixels_picture 2560 1024 "$pictures/desktop.png"
 display -window root "$pictures/desktop.png" || true
 
-convert -size 160x120 gradient:yellow-purple +antialias -fill navy -draw "circle 80,60 80,20" \
-  -depth 8 "$pictures/other.png"
+other_window_picture "$pictures/other.png"
 display -geometry +1700+450 -title other "$pictures/other.png" &
 other_pid=$!
 trap 'kill "$other_pid" 2>/dev/null || true' EXIT
 wait_window '^other$' >/dev/null || fail "the other program's window did not appear"
 eval "$(xwininfo -name other | awk -F: '/Absolute upper-left X/ {print "ox=" $2+0}')"
 [ "$ox" -ge 1280 ] || fail "the other program's window is not on the right monitor (x = $ox)"
-
-same_pixels() {  # same_pixels A B: the two pictures are pixel for pixel the same
-  local diff
-  diff=$(compare -metric AE "$1" "$2" null: 2>&1) || true
-  [ "$diff" = "0" ]
-}
-
-wait_gone() {  # waits until no visible window matches
-  for _ in $(seq 100); do
-    xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
-    sleep 0.1
-  done
-  return 1
-}
 
 open_velmor() {  # open_velmor CX CY DX DY: starts the program with this fixed rectangle
   mkdir -p "$E2E_WORK/app"
