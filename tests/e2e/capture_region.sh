@@ -12,10 +12,7 @@ mkdir -p "$pictures"
 unique_pixels_picture 1280 1024 "$pictures/screen.png"
 display -window root "$pictures/screen.png" || true
 other_window_picture "$pictures/other.png"
-display -geometry +700+500 -title other "$pictures/other.png" &
-other_pid=$!
-trap 'kill "$other_pid" 2>/dev/null || true' EXIT
-wait_window '^other$' >/dev/null || fail "the other program's window did not appear"
+show_other_window 700 500 "$pictures/other.png"
 
 # The fixed rectangle: centre (400, 300), 200 x 100.
 mkdir -p "$E2E_WORK/app"
@@ -46,14 +43,6 @@ capture_and_drag() {  # capture_and_drag X1 Y1 X2 Y2 FROZEN_PNG
   wait_gone '^Form2$' || fail "the selection window stayed"
   win=$(wait_window '^Velmor') || fail "the main window did not come back"
   sleep 0.5
-}
-
-canvas_picture() {  # canvas_picture PNG: the canvas's picture through コピー
-  printf 'not a picture' | xclip -selection clipboard
-  sleep 0.2
-  click_toolbar 12
-  sleep 0.5
-  xclip -selection clipboard -t image/png -o >"$1" 2>/dev/null || fail "コピー put no picture"
 }
 
 capture_and_drag 600 560 800 660 "$pictures/frozen.png"
@@ -96,9 +85,7 @@ same_pixels "$pictures/canvas2.png" "$pictures/expected.png" ||
 click_toolbar 16
 sleep 0.3
 click_toolbar 15
-wait_gone '^Velmor' || fail "the main window did not get out of the way"
-win=$(wait_window '^Velmor') || fail "the main window did not come back"
-sleep 0.5
+away_and_back "the active-window capture"
 canvas_picture "$pictures/active.png"
 size=$(identify -format '%w %h' "$pictures/active.png")
 read -r aw ah <<<"$size"
@@ -110,9 +97,7 @@ found=$(compare -metric AE -subimage-search "$pictures/active.png" "$pictures/ot
 
 # 矩形 at the bottom of the tool strip: the screen area from (300, 250) to (500, 350).
 xdotool mousemove --window "$win" 28 449 click 1
-wait_gone '^Velmor' || fail "the main window did not hide for 矩形"
-win=$(wait_window '^Velmor') || fail "the main window did not come back after 矩形"
-sleep 0.5
+away_and_back 矩形
 canvas_picture "$pictures/rectangle.png"
 convert "$pictures/screen.png" -crop 200x100+300+250 +repage "$pictures/rectangle-expected.png"
 same_pixels "$pictures/rectangle.png" "$pictures/rectangle-expected.png" ||
@@ -126,9 +111,7 @@ QT_SCALE_FACTOR=2 QT_ENABLE_HIGHDPI_SCALING=1 start_velmor
 win=$(wait_window '^Velmor') || fail "main window did not appear on the scaled desktop"
 sleep 1
 xdotool mousemove --window "$win" 28 449 click 1
-wait_gone '^Velmor' || fail "the main window did not hide for 矩形 on the scaled desktop"
-win=$(wait_window '^Velmor') || fail "the main window did not come back on the scaled desktop"
-sleep 0.5
+away_and_back "矩形 on the scaled desktop"
 canvas_picture "$pictures/rectangle-scaled.png"
 same_pixels "$pictures/rectangle-scaled.png" "$pictures/rectangle-expected.png" ||
   fail "矩形 on a scaled desktop did not bring the screen area (300, 250) to (500, 350)"

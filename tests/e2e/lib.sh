@@ -77,3 +77,28 @@ other_window_picture() {
   convert -size 160x120 gradient:yellow-purple +antialias -fill navy -draw "circle 80,60 80,20" \
     -depth 8 "$1"
 }
+
+# show_other_window X Y PNG: another program's window at (X, Y) showing PNG (titled "other");
+# it is closed when the scenario ends.
+show_other_window() {
+  display -geometry "+$1+$2" -title other "$3" &
+  other_pid=$!
+  trap 'kill "$other_pid" 2>/dev/null || true' EXIT
+  wait_window '^other$' >/dev/null || fail "the other program's window did not appear"
+}
+
+# away_and_back WHAT: the main window hides for a capture and comes back (sets win).
+away_and_back() {
+  wait_gone '^Velmor' || fail "the main window did not hide for $1"
+  win=$(wait_window '^Velmor') || fail "the main window did not come back after $1"
+  sleep 0.5
+}
+
+# canvas_picture PNG: the canvas's picture through コピー (toolbar button 12 of window $win).
+canvas_picture() {
+  printf 'not a picture' | xclip -selection clipboard
+  sleep 0.2
+  xdotool mousemove --window "$win" 219 32 click 1
+  sleep 0.5
+  xclip -selection clipboard -t image/png -o >"$1" 2>/dev/null || fail "コピー put no picture"
+}

@@ -19,10 +19,7 @@ unique_pixels_picture 2560 1024 "$pictures/desktop.png"
 display -window root "$pictures/desktop.png" || true
 
 other_window_picture "$pictures/other.png"
-display -geometry +1700+450 -title other "$pictures/other.png" &
-other_pid=$!
-trap 'kill "$other_pid" 2>/dev/null || true' EXIT
-wait_window '^other$' >/dev/null || fail "the other program's window did not appear"
+show_other_window 1700 450 "$pictures/other.png"
 eval "$(xwininfo -name other | awk -F: '/Absolute upper-left X/ {print "ox=" $2+0}')"
 [ "$ox" -ge 1280 ] || fail "the other program's window is not on the right monitor (x = $ox)"
 
@@ -42,20 +39,10 @@ close_velmor() {
   wait_exit "$VELMOR_PID"
 }
 
-canvas_picture() {  # canvas_picture PNG: the canvas's picture through コピー
-  printf 'not a picture' | xclip -selection clipboard
-  sleep 0.2
-  xdotool mousemove --window "$win" 219 32 click 1
-  sleep 0.5
-  xclip -selection clipboard -t image/png -o >"$1" 2>/dev/null || fail "コピー put no picture"
-}
-
 rectangle() {  # rectangle CX CY DX DY PNG: 矩形 at the bottom of the tool strip, then the canvas
   open_velmor "$1" "$2" "$3" "$4"
   xdotool mousemove --window "$win" 28 449 click 1
-  wait_gone '^Velmor' || fail "the main window did not hide for 矩形"
-  win=$(wait_window '^Velmor') || fail "the main window did not come back after 矩形"
-  sleep 0.5
+  away_and_back 矩形
   canvas_picture "$5"
   close_velmor
 }
@@ -85,9 +72,7 @@ open_velmor 400 300 200 100
 xdotool mousemove --window "$win" 300 32 click 1
 sleep 0.3
 xdotool mousemove --window "$win" 275 32 click 1
-wait_gone '^Velmor' || fail "the main window did not get out of the way"
-win=$(wait_window '^Velmor') || fail "the main window did not come back"
-sleep 0.5
+away_and_back "the active-window capture"
 canvas_picture "$pictures/active.png"
 read -r aw ah <<<"$(identify -format '%w %h' "$pictures/active.png")"
 [ "$aw" -gt 160 ] && [ "$ah" -gt 120 ] && [ "$aw" -lt 200 ] && [ "$ah" -lt 180 ] ||
