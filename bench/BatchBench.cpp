@@ -15,8 +15,8 @@
 #include <random>
 
 #include "app/Form1.h"
-#include "platform/GdiCanvas.h"
-#include "platform/JpegWriter.h"
+#include "raster/GdiCanvas.h"
+#include "formats/JpegWriter.h"
 
 namespace {
 

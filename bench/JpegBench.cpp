@@ -10,8 +10,8 @@
 #include <QTemporaryDir>
 #include <random>
 
-#include "platform/FileReplace.h"
-#include "platform/JpegWriter.h"
+#include "core/base/FileReplace.h"
+#include "formats/JpegWriter.h"
 
 namespace {
 

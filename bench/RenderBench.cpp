@@ -6,7 +6,7 @@
 #include <QPainter>
 #include <random>
 
-#include "draw/FigureRenderer.h"
+#include "render/FigureRenderer.h"
 #include "view/StretchCopy.h"
 
 namespace velmor {

@@ -3,7 +3,7 @@
 // The corpus replay test reads stored findings with them too.
 #pragma once
 
-#include "platform/PictureLoader.h"
+#include "formats/PictureLoader.h"
 
 namespace velmor::fuzz {
 

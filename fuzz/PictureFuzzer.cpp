@@ -10,8 +10,8 @@
 #include <string_view>
 
 #include "FuzzLimits.h"
-#include "platform/PictureFormat.h"
-#include "platform/PictureLoader.h"
+#include "core/formats/PictureFormat.h"
+#include "formats/PictureLoader.h"
 
 namespace {
 

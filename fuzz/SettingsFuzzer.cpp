@@ -11,9 +11,9 @@
 #include <string>
 #include <string_view>
 
-#include "settings/Cp932.h"
-#include "settings/Settings.h"
-#include "settings/SettingsFile.h"
+#include "core/base/Cp932.h"
+#include "core/settings/Settings.h"
+#include "core/settings/SettingsFile.h"
 
 namespace {
 

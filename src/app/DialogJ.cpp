@@ -17,7 +17,7 @@
 #include <cmath>
 
 #include "platform/Modal.h"
-#include "settings/NumberRules.h"
+#include "core/base/NumberRules.h"
 
 namespace velmor {
 

@@ -9,7 +9,7 @@
 #include <functional>
 #include <utility>
 
-#include "settings/Settings.h"
+#include "core/settings/Settings.h"
 
 class QCheckBox;
 class QComboBox;

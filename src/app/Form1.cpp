@@ -25,9 +25,9 @@
 #include "app/Icons.h"
 #include "app/ToolTables.h"
 #include "capture/ScreenCapture.h"
-#include "platform/GdiCanvas.h"
-#include "settings/NumberRules.h"
-#include "settings/SettingsFile.h"
+#include "raster/GdiCanvas.h"
+#include "core/base/NumberRules.h"
+#include "core/settings/SettingsFile.h"
 #include "view/CanvasWidget.h"
 
 namespace velmor {

@@ -10,14 +10,14 @@
 #include <memory>
 
 #include "capture/CaptureHost.h"
-#include "draw/DragState.h"
-#include "draw/FigureStore.h"
-#include "draw/FigureTable.h"
-#include "draw/PanelState.h"
-#include "geometry/Geometry.h"
+#include "core/model/DragState.h"
+#include "core/edit/FigureStore.h"
+#include "core/model/FigureTable.h"
+#include "core/model/PanelState.h"
+#include "core/geometry/Geometry.h"
 #include "platform/Modal.h"
-#include "settings/Settings.h"
-#include "view/ViewState.h"
+#include "core/settings/Settings.h"
+#include "core/model/ViewState.h"
 
 class QAction;
 class QComboBox;

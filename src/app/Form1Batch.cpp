@@ -11,16 +11,16 @@
 #include <vector>
 
 #include "app/Form1.h"
-#include "batch/BatchNames.h"
-#include "draw/FigureRenderer.h"
-#include "draw/FigureStore.h"
-#include "platform/GdiCanvas.h"
-#include "platform/JpegWriter.h"
+#include "core/batch/BatchNames.h"
+#include "render/FigureRenderer.h"
+#include "core/edit/FigureStore.h"
+#include "raster/GdiCanvas.h"
+#include "formats/JpegWriter.h"
 #include "platform/Modal.h"
-#include "platform/PictureLoader.h"
-#include "settings/NumberRules.h"
+#include "formats/PictureLoader.h"
+#include "core/base/NumberRules.h"
 #include "view/CanvasWidget.h"
-#include "view/ZoomLimits.h"
+#include "core/model/ZoomLimits.h"
 
 namespace velmor {
 

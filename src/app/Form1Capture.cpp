@@ -2,7 +2,7 @@
 #include "app/Form1.h"
 #include "capture/ScreenCapture.h"
 #include "view/CanvasWidget.h"
-#include "view/ZoomLimits.h"
+#include "core/model/ZoomLimits.h"
 
 namespace velmor {
 

@@ -5,7 +5,7 @@
 #include "app/Form1.h"
 #include "platform/Clipboard.h"
 #include "view/CanvasWidget.h"
-#include "view/ZoomLimits.h"
+#include "core/model/ZoomLimits.h"
 
 namespace velmor {
 

@@ -5,8 +5,8 @@
 #include <QToolButton>
 
 #include "app/Form1.h"
-#include "geometry/ParallelOffset.h"
-#include "geometry/TrimExtend.h"
+#include "core/edit/ParallelOffset.h"
+#include "core/edit/TrimExtend.h"
 #include "platform/Modal.h"
 
 namespace velmor {

@@ -5,7 +5,7 @@
 #include <QToolButton>
 
 #include "app/Form1.h"
-#include "draw/FigureRenderer.h"
+#include "render/FigureRenderer.h"
 #include "platform/Modal.h"
 #include "view/CanvasWidget.h"
 

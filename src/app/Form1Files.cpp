@@ -4,12 +4,12 @@
 #include <QToolButton>
 
 #include "app/Form1.h"
-#include "platform/JpegWriter.h"
+#include "formats/JpegWriter.h"
 #include "platform/Modal.h"
-#include "platform/PictureLoader.h"
-#include "settings/NumberRules.h"
+#include "formats/PictureLoader.h"
+#include "core/base/NumberRules.h"
 #include "view/CanvasWidget.h"
-#include "view/ZoomLimits.h"
+#include "core/model/ZoomLimits.h"
 
 namespace velmor {
 

@@ -7,9 +7,9 @@
 
 #include "app/ColorSwatch.h"
 #include "app/Form1.h"
-#include "draw/FigureRenderer.h"
-#include "platform/GdiCanvas.h"
-#include "settings/NumberRules.h"
+#include "render/FigureRenderer.h"
+#include "raster/GdiCanvas.h"
+#include "core/base/NumberRules.h"
 #include "view/CanvasWidget.h"
 
 namespace velmor {

@@ -10,7 +10,7 @@
 #include "app/ColorSwatch.h"
 #include "app/Form1.h"
 #include "app/ToolTables.h"
-#include "settings/NumberRules.h"
+#include "core/base/NumberRules.h"
 
 namespace velmor {
 

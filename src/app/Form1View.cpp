@@ -7,10 +7,10 @@
 #include <limits>
 
 #include "app/Form1.h"
-#include "settings/NumberRules.h"
+#include "core/base/NumberRules.h"
 #include "view/CanvasWidget.h"
 #include "view/StretchCopy.h"
-#include "view/ZoomLimits.h"
+#include "core/model/ZoomLimits.h"
 
 namespace velmor {
 

@@ -10,7 +10,7 @@
 
 #include "platform/Clipboard.h"
 #include "platform/Modal.h"
-#include "settings/NumberRules.h"
+#include "core/base/NumberRules.h"
 
 namespace velmor {
 

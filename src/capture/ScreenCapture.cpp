@@ -6,8 +6,8 @@
 #include "platform/Clipboard.h"
 #include "platform/Modal.h"
 #include "platform/ScreenGrab.h"
-#include "settings/NumberRules.h"
-#include "settings/Settings.h"
+#include "core/base/NumberRules.h"
+#include "core/settings/Settings.h"
 
 namespace velmor {
 

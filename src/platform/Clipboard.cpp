@@ -4,7 +4,7 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
-#include "platform/PictureLoader.h"
+#include "formats/PictureLoader.h"
 
 namespace velmor::platform::clipboard {
 

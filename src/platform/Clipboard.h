@@ -3,7 +3,7 @@
 
 #include <QImage>
 
-#include "platform/PictureLoader.h"
+#include "formats/PictureLoader.h"
 
 namespace velmor::platform::clipboard {
 

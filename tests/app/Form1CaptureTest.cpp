@@ -12,7 +12,7 @@
 #include "support/FakeModal.h"
 #include "support/FormFixture.h"
 #include "view/CanvasWidget.h"
-#include "view/ZoomLimits.h"
+#include "core/model/ZoomLimits.h"
 
 using velmor::Settings;
 using velmor::test::FakeModal;

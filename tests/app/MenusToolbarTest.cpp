@@ -12,7 +12,7 @@
 
 #include "app/DialogJ.h"
 #include "platform/Clipboard.h"
-#include "settings/SettingsFile.h"
+#include "core/settings/SettingsFile.h"
 #include "support/FakeModal.h"
 #include "support/FormFixture.h"
 #include "view/CanvasWidget.h"

@@ -14,7 +14,7 @@
 #include "platform/Clipboard.h"
 #include "support/FakeModal.h"
 #include "support/FormFixture.h"
-#include "view/ZoomLimits.h"
+#include "core/model/ZoomLimits.h"
 
 using namespace velmor;
 using namespace velmor::test;

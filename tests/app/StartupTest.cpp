@@ -7,8 +7,8 @@
 #include <QtTest>
 
 #include "app/ColorSwatch.h"
-#include "settings/FreshSettings.h"
-#include "settings/SettingsFile.h"
+#include "core/settings/FreshSettings.h"
+#include "core/settings/SettingsFile.h"
 #include "support/FormFixture.h"
 
 using velmor::Settings;

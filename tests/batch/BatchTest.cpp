@@ -10,9 +10,9 @@
 #include <QtTest>
 
 #include "app/ColorSwatch.h"
-#include "draw/FigureRenderer.h"
-#include "platform/GdiCanvas.h"
-#include "platform/MetafileBuilders.h"
+#include "render/FigureRenderer.h"
+#include "raster/GdiCanvas.h"
+#include "formats/MetafileBuilders.h"
 #include "support/FakeModal.h"
 #include "support/FormFixture.h"
 #include "view/CanvasWidget.h"

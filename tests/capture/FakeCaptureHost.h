@@ -5,7 +5,7 @@
 #include <QStringList>
 
 #include "capture/CaptureHost.h"
-#include "settings/Settings.h"
+#include "core/settings/Settings.h"
 
 namespace velmor::test {
 

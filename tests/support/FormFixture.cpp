@@ -2,7 +2,7 @@
 
 #include <QFile>
 
-#include "settings/SettingsFile.h"
+#include "core/settings/SettingsFile.h"
 
 namespace velmor::test {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/Form1.h"
-#include "settings/Settings.h"
+#include "core/settings/Settings.h"
 
 namespace velmor::test {
 

@@ -5,7 +5,7 @@
 
 #include "support/FormFixture.h"
 #include "view/CanvasWidget.h"
-#include "view/ZoomLimits.h"
+#include "core/model/ZoomLimits.h"
 
 using velmor::Form1;
 using velmor::test::FormFixture;

@@ -1,0 +1,214 @@
+#include "core/edit/FigureStore.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/geometry/Geometry.h"
+#include "core/base/NumberRules.h"
+
+namespace velmor {
+
+namespace {
+
+constexpr int kUndo = fig::kUndoRow;
+// Undo record columns.
+constexpr int kUndoTool = 0, kUndoRow1 = 1, kUndoPoints1 = 2, kUndoRow2 = 6, kUndoPoints2 = 7,
+              kUndoKind = 11;
+
+bool IsFigureRow(int row) {
+  return row >= 1 && row <= fig::kMaxFigures;
+}
+
+// Twice the triangle's area (Heron) over its base: the distance from the point to the whole
+// line through the segment, so a click beyond an end still scores by the line.
+double DistanceToSegmentLine(const FigureTable& table, int row, double x, double y) {
+  const double x1 = table.Num(row, fig::kX1), y1 = table.Num(row, fig::kY1);
+  const double x2 = table.Num(row, fig::kX2), y2 = table.Num(row, fig::kY2);
+  const double base = VectorLength(x2 - x1, y1 - y2);
+  if (base == 0) return kUnmeasuredScore;
+  const double d1 = VectorLength(x1 - x, y - y1);
+  const double d2 = VectorLength(x2 - x, y - y2);
+  const double s = (base + d1 + d2) / 2;
+  const double product = s * (s - base) * (s - d1) * (s - d2);
+  // On the line itself rounding can leave the product a hair below zero.
+  if (product < 0) return 0;
+  return 2 * std::sqrt(product) / base;
+}
+
+double FigureScore(const FigureTable& table, int row, int16_t toolMode, double x, double y) {
+  if (table.Kind(row) == fig::kSegment) return DistanceToSegmentLine(table, row, x, y);
+  if (toolMode >= tool::kTrimBoth) return kUnmeasuredScore;
+  return VectorLength(table.Num(row, fig::kX1) - x, table.Num(row, fig::kY1) - y);
+}
+
+void CopyPoints(const FigureTable& from, int fromRow, int fromCol, FigureTable& to, int toRow,
+                int toCol) {
+  for (int i = 0; i < 4; ++i) to.At(toRow, toCol + i) = from.At(fromRow, fromCol + i);
+}
+
+}  // namespace
+
+bool AddFigure(FigureTable& table, const PanelState& panel, const DragState& drag,
+               int16_t zoomPercent, double workAngle, const NewFigureAttributes& attributes) {
+  if (table.FigureCount + 1 > fig::kMaxFigures) return false;
+  const int row = ++table.FigureCount;
+  const double toStored = 100.0 / zoomPercent;
+  auto cell = [&](int col) -> TaggedValue& { return table.At(row, col); };
+
+  cell(fig::kKind) = panel.ToolMode;
+  cell(fig::kX1) = drag.StartX * toStored;
+  cell(fig::kY1) = drag.StartY * toStored;
+  cell(6) = attributes.LineStyleIndex;
+  cell(5) = panel.PenWidth;
+  cell(7) = static_cast<int32_t>(panel.PenColor);
+  cell(8) = static_cast<int32_t>(panel.BrushColor);
+  cell(9) = attributes.FillStyleIndex;
+
+  switch (panel.ToolMode) {
+    case tool::kSegment:
+      cell(fig::kX2) = drag.EndX * toStored;
+      cell(fig::kY2) = drag.EndY * toStored;
+      cell(10) = panel.ArrowOn;
+      break;
+    case tool::kRectangle:
+      cell(fig::kX2) = drag.EndX * toStored;
+      cell(fig::kY2) = drag.EndY * toStored;
+      break;
+    case tool::kCircle:
+      cell(fig::kX2) = drag.CircleRadius * toStored;
+      cell(10) = LeadingNumber(attributes.EllipseRatioText);
+      break;
+    case tool::kText:
+      cell(fig::kX2) = attributes.Text;
+      cell(fig::kY2) = attributes.FontName;
+      cell(5) = attributes.FontSize;
+      cell(6) = attributes.FontBold;
+      cell(10) = workAngle;
+      cell(11) = attributes.FontItalic;
+      break;
+    default:
+      break;
+  }
+  return true;
+}
+
+int16_t FindNearestFigure(const FigureTable& table, int16_t toolMode, int16_t zoomPercent,
+                          DragState& drag) {
+  drag.PickedFigure = 0;
+  if (table.FigureCount == 0) return 0;
+  const double toStored = 100.0 / zoomPercent;
+  drag.StartX = static_cast<float>(drag.StartX * toStored);
+  drag.StartY = static_cast<float>(drag.StartY * toStored);
+
+  double best = 9999999;
+  const int last = std::min<int>(table.FigureCount, fig::kMaxFigures);
+  for (int row = 1; row <= last; ++row) {
+    if (table.Kind(row) == fig::kDeleted) continue;
+    const double d = FigureScore(table, row, toolMode, drag.StartX, drag.StartY);
+    if (best > d) {
+      best = d;
+      drag.PickedFigure = static_cast<int16_t>(row);
+    }
+  }
+  return drag.PickedFigure;
+}
+
+bool SaveUndoRecord(FigureTable& table, DragState& drag, int16_t toolMode, UndoState& undo) {
+  const int first = drag.PickedFigure;
+  const bool twoRows = toolMode == tool::kTrimBoth;
+  const int second = drag.Picks[1][0];
+  if (!IsFigureRow(first) || (twoRows && !IsFigureRow(second))) return false;
+
+  table.At(kUndo, kUndoTool) = toolMode;
+  table.At(kUndo, kUndoRow1) = static_cast<int16_t>(first);
+  table.At(kUndo, kUndoKind) = table.At(first, fig::kKind);
+  CopyPoints(table, first, fig::kX1, table, kUndo, kUndoPoints1);
+  if (twoRows) {
+    drag.PickedFigure = static_cast<int16_t>(second);
+    table.At(kUndo, kUndoRow2) = static_cast<int16_t>(second);
+    CopyPoints(table, second, fig::kX1, table, kUndo, kUndoPoints2);
+  }
+  undo.UndoAvailable = true;
+  return true;
+}
+
+bool UndoLastEdit(FigureTable& table, DragState& drag, UndoState& undo) {
+  if (!undo.UndoAvailable) return false;
+  undo.UndoAvailable = false;
+  // Only rows of the current picture's figures; anything else would overwrite unrelated cells.
+  auto isCurrent = [&](int row) { return IsFigureRow(row) && row <= table.FigureCount; };
+
+  const int first = static_cast<int>(table.Num(kUndo, kUndoRow1));
+  drag.PickedFigure = static_cast<int16_t>(first);
+  if (isCurrent(first)) {
+    table.At(first, fig::kKind) = table.At(kUndo, kUndoKind);
+    CopyPoints(table, kUndo, kUndoPoints1, table, first, fig::kX1);
+  }
+  if (table.Num(kUndo, kUndoTool) == tool::kTrimBoth) {
+    const int second = static_cast<int>(table.Num(kUndo, kUndoRow2));
+    drag.PickedFigure = static_cast<int16_t>(second);
+    if (isCurrent(second)) CopyPoints(table, kUndo, kUndoPoints2, table, second, fig::kX1);
+  }
+  return true;
+}
+
+bool DeleteNearestFigure(FigureTable& table, int16_t toolMode, int16_t zoomPercent, DragState& drag,
+                         UndoState& undo) {
+  if (FindNearestFigure(table, toolMode, zoomPercent, drag) == 0) return false;
+  SaveUndoRecord(table, drag, toolMode, undo);
+  table.At(drag.PickedFigure, fig::kKind) = static_cast<int16_t>(fig::kDeleted);
+  return true;
+}
+
+bool MoveNearestFigure(FigureTable& table, int16_t toolMode, int16_t zoomPercent, DragState& drag,
+                       UndoState& undo) {
+  if (FindNearestFigure(table, toolMode, zoomPercent, drag) == 0) return false;
+  SaveUndoRecord(table, drag, toolMode, undo);
+  const int row = drag.PickedFigure;
+  const int kind = table.Kind(row);
+
+  const double toStored = 100.0 / zoomPercent;
+  drag.EndX = static_cast<float>(drag.EndX * toStored);
+  drag.EndY = static_cast<float>(drag.EndY * toStored);
+  const float dx = drag.EndX - drag.StartX;
+  const float dy = drag.EndY - drag.StartY;
+
+  table.At(row, fig::kX1) = table.Num(row, fig::kX1) + dx;
+  table.At(row, fig::kY1) = table.Num(row, fig::kY1) + dy;
+  // A circle keeps its radius and a text its string and font.
+  if (kind < fig::kCircle) {
+    table.At(row, fig::kX2) = table.Num(row, fig::kX2) + dx;
+    table.At(row, fig::kY2) = table.Num(row, fig::kY2) + dy;
+  }
+  return true;
+}
+
+int32_t MarkerForPick(const FigureTable& table, int row, int16_t zoomPercent, float endX,
+                      float endY) {
+  const double toDisplay = zoomPercent / 100.0;
+  const float x1 = static_cast<float>(table.Num(row, fig::kX1) * toDisplay);
+  const float y1 = static_cast<float>(table.Num(row, fig::kY1) * toDisplay);
+  const float x2 = static_cast<float>(table.Num(row, fig::kX2) * toDisplay);
+  const float y2 = static_cast<float>(table.Num(row, fig::kY2) * toDisplay);
+  const double d1 = VectorLength(x1 - endX, y1 - endY);
+  const double d2 = VectorLength(x2 - endX, y2 - endY);
+  return d1 > d2 ? 2 : 4;
+}
+
+void RecordPickMarker(const FigureTable& table, int16_t zoomPercent, DragState& drag) {
+  const int row = drag.PickedFigure;
+  const double toDisplay = zoomPercent / 100.0;
+  drag.DrawX1 = static_cast<float>(table.Num(row, fig::kX1) * toDisplay);
+  drag.DrawY1 = static_cast<float>(table.Num(row, fig::kY1) * toDisplay);
+  drag.DrawX2 = static_cast<float>(table.Num(row, fig::kX2) * toDisplay);
+  drag.DrawY2 = static_cast<float>(table.Num(row, fig::kY2) * toDisplay);
+  if (drag.PickStep == 1 || drag.PickStep == 2)
+    drag.Picks[drag.PickStep - 1][1] = MarkerForPick(table, row, zoomPercent, drag.EndX, drag.EndY);
+}
+
+void ClearFigures(FigureTable& table, UndoState& undo) {
+  table.FigureCount = 0;
+  undo.UndoAvailable = false;
+}
+
+}  // namespace velmor

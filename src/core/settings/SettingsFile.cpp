@@ -1,0 +1,218 @@
+#include "core/settings/SettingsFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "core/base/FileReplace.h"
+#include "core/base/Cp932.h"
+#include "core/settings/FreshSettings.h"
+#include "core/base/NumberRules.h"
+
+namespace velmor {
+
+namespace {
+
+constexpr std::string_view kTrue = "#TRUE#";
+constexpr std::string_view kFalse = "#FALSE#";
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+char AsciiLower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+  return true;
+}
+
+// Decimal numbers with an exponent ("1e3", "-2.5E-2"); WholeNumber covers the plain ones.
+std::optional<double> ExponentNumber(std::string_view token) {
+  if (token.find_first_not_of("0123456789+-.eE") != std::string_view::npos) return std::nullopt;
+  if (token.find_first_of("eE") == std::string_view::npos) return std::nullopt;
+  if (!token.empty() && token.front() == '+') token.remove_prefix(1);
+  double value = 0;
+  const auto [end, ec] = std::from_chars(token.data(), token.data() + token.size(), value,
+                                         std::chars_format::scientific);
+  if (ec != std::errc() || end != token.data() + token.size()) return std::nullopt;
+  return value;
+}
+
+std::optional<double> NonFinite(std::string_view token) {
+  if (token == "NaN") return std::numeric_limits<double>::quiet_NaN();
+  if (token == "Infinity") return std::numeric_limits<double>::infinity();
+  if (token == "-Infinity") return -std::numeric_limits<double>::infinity();
+  return std::nullopt;
+}
+
+TaggedValue NumberValue(std::string_view token, double value) {
+  if (token.find_first_of(".eE") == std::string_view::npos) {
+    if (const auto small = ToInt16(value)) return *small;
+    if (const auto large = ToInt32(value)) return *large;
+  }
+  return value;
+}
+
+TaggedValue UnquotedValue(std::string_view token) {
+  if (token.empty()) return {};
+  if (EqualsIgnoringCase(token, kTrue)) return true;
+  if (EqualsIgnoringCase(token, kFalse)) return false;
+  if (const auto plain = WholeNumber(token)) return NumberValue(token, *plain);
+  if (const auto scientific = ExponentNumber(token)) return NumberValue(token, *scientific);
+  if (const auto special = NonFinite(token)) return *special;
+  return Cp932ToUtf8(token);
+}
+
+// Splits one line (without its line end) into values.
+template <typename Sink>
+void ParseLine(std::string_view line, Sink&& take) {
+  size_t pos = 0;
+  do {
+    while (pos < line.size() && IsBlank(line[pos])) ++pos;
+    size_t comma;
+    if (pos < line.size() && line[pos] == '"') {
+      const size_t close = line.find('"', pos + 1);
+      const size_t text_end = close == std::string_view::npos ? line.size() : close;
+      take(TaggedValue(Cp932ToUtf8(line.substr(pos + 1, text_end - pos - 1))));
+      // Anything between the closing quote and the next comma belongs to no value.
+      comma = close == std::string_view::npos ? std::string_view::npos : line.find(',', close);
+    } else {
+      comma = line.find(',', pos);
+      const size_t token_end = comma == std::string_view::npos ? line.size() : comma;
+      take(UnquotedValue(TrimBlanks(line.substr(pos, token_end - pos))));
+    }
+    if (comma == std::string_view::npos) return;
+    pos = comma + 1;
+  } while (pos < line.size());
+}
+
+std::string SerializeValue(const TaggedValue& value, bool& lossy) {
+  return std::visit(
+      [&lossy](const auto& x) -> std::string {
+        using T = std::decay_t<decltype(x)>;
+        if constexpr (std::is_same_v<T, std::monostate>) {
+          return {};
+        } else if constexpr (std::is_same_v<T, bool>) {
+          return std::string(x ? kTrue : kFalse);
+        } else if constexpr (std::is_same_v<T, std::string>) {
+          bool unmapped = false;
+          std::string bytes = Utf8ToCp932(x, &unmapped);
+          // '"', CR and LF are never trail bytes in CP932, so a byte-wise scan is safe.
+          for (char& c : bytes) {
+            if (c != '"' && c != '\r' && c != '\n') continue;
+            c = c == '"' ? '\'' : ' ';
+            unmapped = true;
+          }
+          lossy = lossy || unmapped;
+          return '"' + bytes + '"';
+        } else if constexpr (std::is_same_v<T, float> || std::is_same_v<T, double>) {
+          return FormatNumber(x);
+        } else {
+          return FormatInteger(x);
+        }
+      },
+      value);
+}
+
+}  // namespace
+
+std::string SerializeSettings(const Settings& settings, bool* lossy) {
+  bool any_lossy = false;
+  std::string out;
+  out.reserve(Settings::kSlotCount * 8);
+  for (int slot = 1; slot <= Settings::kSlotCount; ++slot) {
+    out += SerializeValue(settings.Get(slot), any_lossy);
+    out += "\r\n";
+  }
+  if (lossy) *lossy = any_lossy;
+  return out;
+}
+
+Settings ParseSettings(std::string_view bytes) {
+  Settings settings;
+  int slot = 1;
+  auto take = [&](TaggedValue value) {
+    if (slot <= Settings::kSlotCount) settings.Set(slot, std::move(value));
+    ++slot;
+  };
+  size_t pos = 0;
+  while (pos < bytes.size() && slot <= Settings::kSlotCount) {
+    size_t end = bytes.find_first_of("\r\n", pos);
+    if (end == std::string_view::npos) end = bytes.size();
+    ParseLine(bytes.substr(pos, end - pos), take);
+    pos = end;
+    if (pos + 1 < bytes.size() && bytes[pos] == '\r' && bytes[pos + 1] == '\n')
+      pos += 2;
+    else if (pos < bytes.size())
+      ++pos;
+  }
+  return settings;
+}
+
+std::string SettingsFilePath(const std::string& folder) {
+  std::string path = folder;
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  if (path.empty()) return "VLM.INI";
+  if (path != "/") path += '/';
+  return path + "VLM.INI";
+}
+
+bool LoadSettingsFile(const std::string& path, Settings& out, std::string* error) {
+  out = Settings{};
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT) {  // a first start
+      out = FreshSettings();
+      return true;
+    }
+    if (error) *error = "cannot open " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (error) *error = path + " is not a regular file";
+    ::close(fd);
+    return false;
+  }
+  std::string bytes(kSettingsFileReadLimit, '\0');
+  size_t filled = 0;
+  while (filled < bytes.size()) {
+    const ssize_t n = ::read(fd, bytes.data() + filled, bytes.size() - filled);
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      if (error) *error = "cannot read " + path + ": " + std::strerror(errno);
+      ::close(fd);
+      return false;
+    }
+    filled += static_cast<size_t>(n);
+  }
+  ::close(fd);
+  bytes.resize(filled);
+  out = ParseSettings(bytes);
+  return true;
+}
+
+bool SaveSettingsFile(const std::string& path, const Settings& settings, std::string* error) {
+  return platform::ReplaceFileContents(path, SerializeSettings(settings), error);
+}
+
+}  // namespace velmor

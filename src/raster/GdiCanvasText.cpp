@@ -1,0 +1,251 @@
+// Fonts, text measurement and turned text of the canvas. Fonts are matched by cell height, as
+// the device creates them, and rendered without anti-aliasing. Every refresh prints the same
+// texts again, so each text is laid out and rasterised once and kept as runs of pixels.
+#include <QFontMetrics>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QTransform>
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <tuple>
+
+#include "raster/GdiCanvas.h"
+#include "core/base/NumberRules.h"
+
+namespace velmor::platform {
+
+namespace {
+QString ToQString(const std::string& text) {
+  return QString::fromStdString(text);
+}
+
+// Beyond this many pixels a text is painted directly rather than kept.
+constexpr int64_t kLargestKeptText = 1 << 20;
+constexpr size_t kKeptTexts = 4096;
+
+struct PixelRun {
+  int dy, xa, xb;  // relative to the corner of the text cell
+};
+
+// The glyph pixels of `text` printed with the corner of its cell at (0, 0), as runs.
+std::vector<PixelRun> GlyphRuns(const QFont& font, int ascent, double degrees, const QRect& box,
+                                const QString& text) {
+  QImage mask(box.size(), QImage::Format_ARGB32_Premultiplied);
+  mask.fill(Qt::transparent);
+  {
+    QPainter painter(&mask);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setRenderHint(QPainter::TextAntialiasing, false);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.translate(-box.left(), -box.top());
+    if (degrees != 0) painter.rotate(-degrees);
+    painter.drawText(QPointF(0, ascent), text);
+  }
+  std::vector<PixelRun> runs;
+  for (int y = 0; y < mask.height(); ++y) {
+    const auto* row = reinterpret_cast<const QRgb*>(mask.constScanLine(y));
+    for (int x = 0; x < mask.width(); ++x) {
+      if (qAlpha(row[x]) < 128) continue;
+      const int start = x;
+      while (x + 1 < mask.width() && qAlpha(row[x + 1]) >= 128) ++x;
+      runs.push_back({y + box.top(), start + box.left(), x + box.left()});
+    }
+  }
+  return runs;
+}
+}  // namespace
+
+// Qt fonts resolved from logical fonts, kept because matching a face costs far more than drawing.
+struct GdiCanvas::Fonts {
+  struct Resolved {
+    QFont font;
+    int cellHeight = 0;
+    int ascent = 0;
+  };
+  using Key = std::tuple<std::string, int32_t, int32_t, bool>;  // face, height, weight, italic
+  std::map<Key, Resolved> resolved;
+  // Per font, escapement and text: the advance width and the glyph pixels.
+  using TextKey = std::tuple<Key, int32_t, std::string>;
+  struct Laid {
+    int width = 0;
+    bool kept = false;
+    std::vector<PixelRun> runs;
+  };
+  std::map<TextKey, Laid> laid;
+
+  static QFont Base(const LogicalFont& f) {
+    QFont font;
+    if (!f.FaceName.empty()) font.setFamily(ToQString(f.FaceName));
+    font.setWeight(f.Weight <= 0 ? QFont::Normal
+                                 : static_cast<QFont::Weight>(std::clamp(f.Weight, 1, 1000)));
+    font.setItalic(f.Italic);
+    font.setStyleStrategy(QFont::NoAntialias);
+    return font;
+  }
+
+  static Key KeyOf(const LogicalFont& f, int32_t defaultHeight) {
+    return {f.FaceName, f.Height == 0 ? defaultHeight : f.Height, f.Weight, f.Italic};
+  }
+
+  const Resolved& Resolve(const LogicalFont& f, int32_t defaultHeight) {
+    const Key key = KeyOf(f, defaultHeight);
+    if (auto it = resolved.find(key); it != resolved.end()) return it->second;
+    if (resolved.size() > 512) resolved.clear();
+    Resolved r;
+    r.font = Base(f);
+    const int32_t height = std::get<1>(key);
+    if (height > 0) {
+      // Size the characters so that ascent + descent come to the requested cell height.
+      QFont probe = r.font;
+      probe.setPixelSize(200);
+      const QFontMetricsF pm(probe);
+      const double ratio = std::max(0.1, (pm.ascent() + pm.descent()) / 200.0);
+      r.font.setPixelSize(std::max(1, static_cast<int>(std::lround(height / ratio))));
+      r.cellHeight = height;
+    } else {
+      r.font.setPixelSize(std::max(1, -height));
+      const QFontMetrics m(r.font);
+      r.cellHeight = m.ascent() + m.descent();
+    }
+    r.ascent = QFontMetrics(r.font).ascent();
+    return resolved.emplace(key, std::move(r)).first->second;
+  }
+
+  // The text's width, and, when `withGlyphs`, its pixels unless it is too large to keep.
+  const Laid& Lay(const LogicalFont& f, int32_t defaultHeight, const std::string& text,
+                  bool withGlyphs) {
+    const Resolved& r = Resolve(f, defaultHeight);
+    const int32_t escapement = withGlyphs ? f.Escapement % 3600 : 0;
+    TextKey key{KeyOf(f, defaultHeight), escapement, text};
+    auto it = laid.find(key);
+    if (it == laid.end()) {
+      if (laid.size() >= kKeptTexts) laid.clear();
+      Laid l;
+      l.width = QFontMetrics(r.font).horizontalAdvance(ToQString(text));
+      it = laid.emplace(std::move(key), std::move(l)).first;
+    }
+    Laid& l = it->second;
+    if (withGlyphs && !l.kept) {
+      const QRect box = GlyphBox(r, escapement, l.width);
+      if (int64_t(box.width()) * box.height() <= kLargestKeptText) {
+        l.runs = GlyphRuns(r.font, r.ascent, escapement / 10.0, box, ToQString(text));
+        l.kept = true;
+      }
+    }
+    return l;
+  }
+
+  // Where the glyphs of a cell `width` wide can reach once turned, with room for overhangs.
+  static QRect GlyphBox(const Resolved& r, int32_t escapement, int width) {
+    const double margin = r.cellHeight + 4.0;
+    QTransform turn;
+    turn.rotate(-escapement / 10.0);
+    return turn.mapRect(QRectF(-margin, -margin, width + 2 * margin, r.cellHeight + 2 * margin))
+        .toAlignedRect();
+  }
+};
+
+GdiCanvas::GdiCanvas(QImage* surface) : surface_(surface), fonts_(std::make_unique<Fonts>()) {
+  InvalidateSelection();
+}
+
+GdiCanvas::~GdiCanvas() = default;
+
+void GdiCanvas::SetTwipsPerPixelX(double twips) {
+  if (std::isfinite(twips) && twips > 0) twipsPerPixel_ = twips;
+  InvalidateSelection();
+}
+
+void GdiCanvas::SetFontName(const std::string& name) {
+  fontName_ = name;
+  InvalidateSelection();
+}
+
+double GdiCanvas::FontSize() const {
+  const double dpi = 1440.0 / twipsPerPixel_;
+  return RoundHalfEven(fontSize_ * dpi / 72.0) * 72.0 / dpi;
+}
+
+void GdiCanvas::SetFontSize(double points) {
+  fontSize_ = std::isfinite(points) ? std::clamp(points, 0.0, 32767.0) : 0.0;
+  InvalidateSelection();
+}
+
+void GdiCanvas::SetFontBold(bool bold) {
+  fontBold_ = bold;
+  InvalidateSelection();
+}
+
+void GdiCanvas::SetFontItalic(bool italic) {
+  fontItalic_ = italic;
+  InvalidateSelection();
+}
+
+int32_t GdiCanvas::CellHeightForPoints(int32_t points) const {
+  const auto twips = static_cast<int64_t>(RoundHalfEven(twipsPerPixel_));
+  const auto scaled = static_cast<int64_t>(RoundHalfEven(points * 20.25));
+  return static_cast<int32_t>(scaled / std::max<int64_t>(twips, 1));
+}
+
+LogicalFont GdiCanvas::CanvasFont() const {
+  const auto points = static_cast<int32_t>(RoundHalfEven(FontSize()));
+  return {fontName_, CellHeightForPoints(points), 0, fontBold_ ? 700 : 0, fontItalic_};
+}
+
+void GdiCanvas::InvalidateSelection() {
+  selected_ = CanvasFont();
+}
+
+LogicalFont GdiCanvas::SelectFont(const LogicalFont& font) {
+  LogicalFont previous = selected_;
+  selected_ = font;
+  return previous;
+}
+
+int GdiCanvas::TextWidth(const std::string& text) const {
+  if (text.empty()) return 0;
+  return fonts_->Lay(selected_, CellHeightForPoints(12), text, false).width;
+}
+
+int GdiCanvas::TextHeight(const std::string&) const {
+  return fonts_->Resolve(selected_, CellHeightForPoints(12)).cellHeight;
+}
+
+void GdiCanvas::Print(const std::string& text) {
+  const int32_t defaultHeight = CellHeightForPoints(12);
+  const auto& f = fonts_->Resolve(selected_, defaultHeight);
+  if (!text.empty() && std::isfinite(currentX_) && std::isfinite(currentY_) && Ready()) {
+    const double x = RoundHalfEven(currentX_), y = RoundHalfEven(currentY_);
+    const QRgb color = 0xFF000000u | ((foreColor_ & 0xFFu) << 16) | (foreColor_ & 0xFF00u) |
+                       ((foreColor_ >> 16) & 0xFFu);
+    const auto& laid = fonts_->Lay(selected_, defaultHeight, text, true);
+    if (laid.kept) {
+      const int64_t w = surface_->width(), h = surface_->height();
+      const int64_t cx = int64_t(std::clamp(x, -1e9, 1e9)), cy = int64_t(std::clamp(y, -1e9, 1e9));
+      auto* bits = reinterpret_cast<QRgb*>(surface_->bits());
+      const int64_t stride = surface_->bytesPerLine() / 4;
+      for (const PixelRun& run : laid.runs) {
+        const int64_t row = cy + run.dy;
+        if (row < 0 || row >= h) continue;
+        const int64_t xa = std::max<int64_t>(cx + run.xa, 0);
+        const int64_t xb = std::min<int64_t>(cx + run.xb, w - 1);
+        if (xa <= xb) std::fill(bits + row * stride + xa, bits + row * stride + xb + 1, color);
+      }
+    } else {
+      QPainter painter(surface_);
+      painter.setRenderHint(QPainter::Antialiasing, false);
+      painter.setRenderHint(QPainter::TextAntialiasing, false);
+      painter.setFont(f.font);
+      painter.setPen(QColor::fromRgb(color));
+      painter.translate(x, y);
+      if (selected_.Escapement % 3600 != 0) painter.rotate(-selected_.Escapement / 10.0);
+      painter.drawText(QPointF(0, f.ascent), ToQString(text));
+    }
+  }
+  currentX_ = 0;
+  currentY_ += static_cast<float>(f.cellHeight);
+}
+
+}  // namespace velmor::platform

@@ -1,0 +1,306 @@
+// The rasterising pieces of GdiCanvas: raster operations, spans, brushes, cosmetic pen patterns
+// and the pixels of lines, wide lines and ellipses, all in whole pixels.
+#pragma once
+
+#include <QImage>
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <initializer_list>
+#include <optional>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "raster/GdiCanvas.h"
+#include "core/base/NumberRules.h"
+
+namespace velmor::platform::raster {
+
+// Far enough outside any surface, small enough that the line arithmetic stays in 64 bits.
+constexpr int64_t kCoordLimit = int64_t{1} << 29;
+
+inline int64_t Pix(double v) {
+  return static_cast<int64_t>(
+      std::clamp(RoundHalfEven(v), double(-kCoordLimit), double(kCoordLimit)));
+}
+
+inline bool Finite(std::initializer_list<double> values) {
+  return std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
+}
+
+inline int64_t FloorDiv(int64_t a, int64_t b) {  // b > 0
+  int64_t q = a / b;
+  return (a % b != 0 && a < 0) ? q - 1 : q;
+}
+inline int64_t CeilDiv(int64_t a, int64_t b) {
+  return -FloorDiv(-a, b);
+}
+
+inline uint32_t ToArgb(uint32_t rgb) {
+  return 0xFF000000u | ((rgb & 0xFFu) << 16) | (rgb & 0xFF00u) | ((rgb >> 16) & 0xFFu);
+}
+
+// A binary raster operation with a fixed pen colour, reduced to out = b ^ (dst & c).
+struct Rop {
+  uint32_t b = 0, c = 0;
+  static Rop Make(int mode, uint32_t rgb) {
+    if (mode < 1 || mode > 16) mode = kCopyPen;
+    const unsigned t = static_cast<unsigned>(mode - 1);  // truth table over (pen, dst) bits
+    const uint32_t p = ToArgb(rgb) & 0xFFFFFFu, np = ~p & 0xFFFFFFu;
+    auto m = [t](unsigned bit) { return (t >> bit) & 1u ? 0xFFFFFFu : 0u; };
+    const uint32_t whenDstSet = (np & m(1)) | (p & m(3));
+    const uint32_t whenDstClear = (np & m(0)) | (p & m(2));
+    return {whenDstClear, whenDstSet ^ whenDstClear};
+  }
+  uint32_t operator()(uint32_t d) const { return 0xFF000000u | ((b ^ (d & c)) & 0xFFFFFFu); }
+};
+
+struct Target {
+  uint32_t* bits;
+  int64_t stride;  // in pixels
+  int w, h;
+  uint32_t* Row(int64_t y) const { return bits + y * stride; }
+  void Pixel(int64_t x, int64_t y, const Rop& rop) const {
+    if (x < 0 || y < 0 || x >= w || y >= h) return;
+    uint32_t& p = Row(y)[x];
+    p = rop.c == 0 ? 0xFF000000u | rop.b : rop(p);  // no read where the picture cannot matter
+  }
+  void Span(int64_t y, int64_t xa, int64_t xb, const Rop& rop) const {
+    if (y < 0 || y >= h) return;
+    xa = std::max<int64_t>(xa, 0);
+    xb = std::min<int64_t>(xb, w - 1);
+    if (xa > xb) return;
+    uint32_t* p = Row(y) + xa;
+    uint32_t* end = Row(y) + xb + 1;
+    if (rop.c == 0) {
+      std::fill(p, end, 0xFF000000u | rop.b);
+    } else {
+      for (; p != end; ++p) *p = rop(*p);
+    }
+  }
+  // Every eighth pixel of the span, from the first x congruent to `phase` modulo 8.
+  void Every(int64_t y, int64_t xa, int64_t xb, int64_t phase, const Rop& rop) const {
+    if (y < 0 || y >= h) return;
+    xa = std::max<int64_t>(xa, 0);
+    xb = std::min<int64_t>(xb, w - 1);
+    uint32_t* row = Row(y);
+    const int64_t from = xa + ((phase - xa) & 7);
+    if (rop.c == 0) {
+      for (int64_t x = from; x <= xb; x += 8) row[x] = 0xFF000000u | rop.b;
+    } else {
+      for (int64_t x = from; x <= xb; x += 8) row[x] = rop(row[x]);
+    }
+  }
+};
+
+// The canvas brush: colour, fill style and draw mode.
+struct Brush {
+  int16_t style;
+  Rop rop;
+  void Span(const Target& t, int64_t y, int64_t xa, int64_t xb) const {
+    if (xa > xb) return;
+    switch (style) {
+      case kFillSolid:
+        t.Span(y, xa, xb, rop);
+        break;
+      case kFillHorizontal:
+        if ((y & 7) == 0) t.Span(y, xa, xb, rop);
+        break;
+      case kFillVertical:
+        t.Every(y, xa, xb, 0, rop);
+        break;
+      case kFillUpwardDiagonal:
+        t.Every(y, xa, xb, -y, rop);
+        break;
+      case kFillDownwardDiagonal:
+        t.Every(y, xa, xb, y, rop);
+        break;
+      case kFillCross:
+        if ((y & 7) == 0)
+          t.Span(y, xa, xb, rop);
+        else
+          t.Every(y, xa, xb, 0, rop);
+        break;
+      case kFillDiagonalCross:
+        t.Every(y, xa, xb, -y, rop);
+        if (((-y - y) & 7) != 0) t.Every(y, xa, xb, y, rop);
+        break;
+      default:  // none, or a style the canvas does not know
+        break;
+    }
+  }
+  bool Paints() const { return style == kFillSolid || (style >= 2 && style <= 7); }
+};
+
+// On/off pattern of a cosmetic pen, as long as the device's: dash 18-6, dot 3-3, dash-dot
+// 9-6-3-6, dash-dot-dot 9-3-3-3-3-3.
+class PenPattern {
+ public:
+  explicit PenPattern(int16_t style) {
+    static constexpr std::array<std::array<int, 6>, 5> kRuns = {{{24, 0, 0, 0, 0, 0},
+                                                                 {18, 6, 0, 0, 0, 0},
+                                                                 {3, 3, 0, 0, 0, 0},
+                                                                 {9, 6, 3, 6, 0, 0},
+                                                                 {9, 3, 3, 3, 3, 3}}};
+    solid_ = style < kDash || style > kDashDotDot;
+    if (solid_) return;
+    int i = 0;
+    bool on = true;
+    for (int run : kRuns[style]) {
+      for (int k = 0; k < run; ++k) on_[i++] = on;
+      on = !on;
+    }
+    period_ = i;
+  }
+  bool Solid() const { return solid_; }
+  bool On(int64_t index) const { return solid_ || on_[index % period_]; }
+
+ private:
+  bool solid_ = true;
+  int period_ = 24;
+  std::array<bool, 24> on_{};
+};
+
+// The pixels of the line from (x0, y0) to (x1, y1), both ends included: step i along the longer
+// (major) axis moves the shorter (minor) one by m(i) = floor((2 i db + n) / 2n), n and db being
+// the two extents. The line is laid out with the major coordinate increasing, so its pixels do
+// not depend on the direction in which it is drawn.
+struct LineSteps {
+  bool xMajor, reversed;
+  int64_t a0, b0, n, db, sb;
+
+  LineSteps(int64_t x0, int64_t y0, int64_t x1, int64_t y1)
+      : xMajor(std::llabs(x1 - x0) >= std::llabs(y1 - y0)) {
+    a0 = xMajor ? x0 : y0, b0 = xMajor ? y0 : x0;
+    int64_t a1 = xMajor ? x1 : y1, b1 = xMajor ? y1 : x1;
+    reversed = a1 < a0;
+    if (reversed) std::swap(a0, a1), std::swap(b0, b1);
+    n = a1 - a0, db = std::llabs(b1 - b0), sb = b1 >= b0 ? 1 : -1;
+  }
+  // First and last step whose minor offset lies within [mLo, mHi] (empty when first > last).
+  std::pair<int64_t, int64_t> StepsWithin(int64_t mLo, int64_t mHi) const {
+    using Steps = std::pair<int64_t, int64_t>;
+    if (n == 0 || db == 0) return mLo <= 0 && mHi >= 0 ? Steps{0, n} : Steps{1, 0};
+    return {std::max<int64_t>(0, CeilDiv(2 * std::max<int64_t>(mLo, 0) * n - n, 2 * db)),
+            std::min(n, CeilDiv((2 * mHi + 1) * n, 2 * db) - 1)};
+  }
+  // The run of pixels the line has on row y, if any.
+  std::optional<std::pair<int64_t, int64_t>> RunOnRow(int64_t y) const {
+    if (xMajor) {
+      const int64_t m = (y - b0) * sb;
+      auto [lo, hi] = StepsWithin(m, m);
+      if (lo > hi) return std::nullopt;
+      return std::pair{a0 + lo, a0 + hi};
+    }
+    const int64_t i = y - a0;
+    if (i < 0 || i > n) return std::nullopt;
+    const int64_t x = b0 + sb * FloorDiv(2 * i * db + n, 2 * std::max<int64_t>(n, 1));
+    return std::pair{x, x};
+  }
+};
+
+// The pixels of the line inside a w x h target, as sink(x, y, index) with index counted from
+// (x0, y0).
+template <typename Sink>
+void ForLinePixels(int64_t x0, int64_t y0, int64_t x1, int64_t y1, int w, int h, Sink&& sink) {
+  const LineSteps line(x0, y0, x1, y1);
+  const auto [a0, b0, n, db, sb] = std::tuple{line.a0, line.b0, line.n, line.db, line.sb};
+  const int64_t aSize = line.xMajor ? w : h, bSize = line.xMajor ? h : w;
+  auto [lo, hi] = line.StepsWithin(sb > 0 ? -b0 : b0 - (bSize - 1), sb > 0 ? bSize - 1 - b0 : b0);
+  lo = std::max<int64_t>(lo, -a0);
+  hi = std::min<int64_t>(hi, aSize - 1 - a0);
+  if (lo > hi) return;
+  const int64_t twoN = 2 * std::max<int64_t>(n, 1);
+  int64_t num = 2 * lo * db + n;
+  int64_t m = FloorDiv(num, twoN), rem = num - m * twoN;
+  for (int64_t i = lo; i <= hi; ++i) {
+    const int64_t a = a0 + i, b = b0 + sb * m;
+    if (line.xMajor)
+      sink(a, b, line.reversed ? n - i : i);
+    else
+      sink(b, a, line.reversed ? n - i : i);
+    rem += 2 * db;
+    if (rem >= twoN) ++m, rem -= twoN;
+  }
+}
+
+// Rows of the pixels within width / 2 of the segment (round ends), as sink(y, xa, xb). Even
+// widths are sampled half a pixel off so that they cover exactly `width` rows or columns.
+template <typename Sink>
+void ForCapsuleSpans(int64_t x0, int64_t y0, int64_t x1, int64_t y1, int width, int h,
+                     Sink&& sink) {
+  const double r = width / 2.0, o = (width % 2 == 0) ? 0.5 : 0.0, eps = 1e-9;
+  const double dx = double(x1 - x0), dy = double(y1 - y0), len = std::hypot(dx, dy);
+  const double ux = len > 0 ? dx / len : 0, uy = len > 0 ? dy / len : 0;
+  const int64_t yFirst = std::max<int64_t>(0, int64_t(std::floor(std::min(y0, y1) - r - o)));
+  const int64_t yLast = std::min<int64_t>(h - 1, int64_t(std::ceil(std::max(y0, y1) + r)));
+  for (int64_t y = yFirst; y <= yLast; ++y) {
+    const double py = double(y) + o;
+    double lo = INFINITY, hi = -INFINITY;
+    auto disc = [&](double cx, double cy) {
+      const double d = py - cy;
+      if (std::fabs(d) > r) return;
+      const double half = std::sqrt(r * r - d * d);
+      lo = std::min(lo, cx - half);
+      hi = std::max(hi, cx + half);
+    };
+    disc(double(x0), double(y0));
+    disc(double(x1), double(y1));
+    if (len > 0) {
+      // a * px + b within [from, to], for the projection and for the distance to the line.
+      double bodyLo = -INFINITY, bodyHi = INFINITY;
+      auto within = [&](double a, double b, double from, double to) {
+        if (std::fabs(a) < 1e-12) {
+          if (b < from - eps || b > to + eps) bodyLo = INFINITY, bodyHi = -INFINITY;
+          return;
+        }
+        double p = (from - b) / a, q = (to - b) / a;
+        if (p > q) std::swap(p, q);
+        bodyLo = std::max(bodyLo, p);
+        bodyHi = std::min(bodyHi, q);
+      };
+      within(ux, -double(x0) * ux + (py - double(y0)) * uy, 0, len);
+      within(uy, -double(x0) * uy - (py - double(y0)) * ux, -r, r);
+      if (bodyLo <= bodyHi) lo = std::min(lo, bodyLo), hi = std::max(hi, bodyHi);
+    }
+    if (lo > hi) continue;
+    const int64_t xa = int64_t(std::ceil(lo - o - eps)), xb = int64_t(std::floor(hi - o + eps));
+    if (xa <= xb) sink(y, xa, xb);
+  }
+}
+
+// Half the width, in whole pixels, of the ellipse with semi-axes (rx, ry) on row dy; -1 when
+// the row misses it.
+inline int64_t HalfWidth(double rx, double ry, int64_t dy) {
+  if (rx <= 0 || ry <= 0 || double(std::llabs(dy)) > ry) return -1;
+  const double q = double(dy) / ry;
+  return int64_t(std::floor(rx * std::sqrt(std::max(0.0, 1 - q * q)) + 1e-9));
+}
+
+struct RowSpan {
+  int64_t y, xa, xb;
+};
+
+// Spans sorted and merged so that no pixel appears twice.
+inline std::vector<RowSpan> MergeSpans(std::vector<RowSpan> spans) {
+  std::sort(spans.begin(), spans.end(), [](const RowSpan& a, const RowSpan& b) {
+    return a.y != b.y ? a.y < b.y : a.xa < b.xa;
+  });
+  std::vector<RowSpan> merged;
+  for (const RowSpan& s : spans) {
+    if (!merged.empty() && merged.back().y == s.y && s.xa <= merged.back().xb + 1)
+      merged.back().xb = std::max(merged.back().xb, s.xb);
+    else
+      merged.push_back(s);
+  }
+  return merged;
+}
+
+inline Target TargetOf(QImage& image) {
+  return {reinterpret_cast<uint32_t*>(image.bits()), image.bytesPerLine() / 4, image.width(),
+          image.height()};
+}
+
+}  // namespace velmor::platform::raster
