@@ -111,72 +111,74 @@ QString PositionText(float x, float y) {
       .arg(QString::fromStdString(FormatNumber(x)), QString::fromStdString(FormatNumber(y)));
 }
 
-// Tools 1 to 4 on release: the figure in the panel's pen and brush, then stored.
+// The figure tools 1 to 4 make on release, from the drag and the tool panel.
+FigureToDraw NewFigure(const Form1& form) {
+  const PanelState& panel = form.panel;
+  const DragState& d = form.drag;
+  FigureToDraw f;
+  f.Kind = panel.ToolMode;
+  f.X1 = d.StartX;
+  f.Y1 = d.StartY;
+  f.X2 = d.EndX;
+  f.Y2 = d.EndY;
+  f.Pen.LineStyle = static_cast<int16_t>(form.LineStyleIndex());
+  f.Pen.LineWidth = panel.PenWidth;
+  f.Pen.LineColor = panel.PenColor;
+  f.Pen.FillColor = panel.BrushColor;
+  f.Pen.FillStyle = static_cast<int16_t>(form.FillStyleIndex());
+  f.Arrow = panel.ArrowOn == 1;
+  f.Radius = d.CircleRadius;
+  f.EllipseRatio = EllipseRatio(form);
+  const Settings& settings = form.settings;
+  f.Text.TextFont = settings.Text(slot::kFontName);
+  f.Text.TextSize = ScaledFontSize(settings.Number(slot::kFontSize), form.view.ZoomPercent);
+  f.Text.TextBold = settings.Flag(slot::kFontBold);
+  f.Text.TextItalic = settings.Flag(slot::kFontItalic);
+  f.Text.TextString = form.Text3->text().toStdString();
+  return f;
+}
+
+// Tools 1 to 4 on release: the figure drawn as a refresh will draw it, then stored.
 void DrawAndStoreFigure(Form1& form) {
   platform::GdiCanvas& canvas = form.Canvas();
   PanelState& panel = form.panel;
   DragState& d = form.drag;
-  canvas.SetDrawMode(platform::kCopyPen);
-  canvas.SetDrawStyle(static_cast<int16_t>(form.LineStyleIndex()));
-  canvas.SetDrawWidth(panel.PenWidth);
-  canvas.SetForeColor(panel.PenColor);
-  canvas.SetFillColor(panel.BrushColor);
-  canvas.SetFillStyle(static_cast<int16_t>(form.FillStyleIndex()));
+  WorkArea& work = form.work;
+  const int16_t zoom = form.view.ZoomPercent;
 
-  switch (panel.ToolMode) {
-    case tool::kSegment: {
-      d.DrawX1 = d.StartX;
-      d.DrawY1 = d.StartY;
-      d.DrawX2 = d.EndX;
-      d.DrawY2 = d.EndY;
-      canvas.Line(d.DrawX1, d.DrawY1, d.DrawX2, d.DrawY2);
-      if (panel.ArrowOn == 1)
-        DrawArrowHead(canvas, form.view.ZoomPercent, form.settings, form.work, d);
-      // A caption belongs to a stored segment; the table being full has been said once.
-      if (form.AddFigure() && form.settings.Number(slot::kSegmentCaption) == 1) {
-        const CaptionSource source{form.Text3->text().toStdString(), form.BackColor(),
-                                   static_cast<int16_t>(form.FillStyleIndex())};
-        AddSegmentCaption(canvas, form.view.ZoomPercent, form.settings, form.work, d, panel,
-                          form.text, source, [&form] { form.AddFigure(); });
-      }
-      break;
-    }
-    case tool::kRectangle:
-      canvas.Box(d.StartX, d.StartY, d.EndX, d.EndY);
-      form.AddFigure();
-      break;
-    case tool::kCircle:
-      if (form.settings.Number(slot::kFixedCircle) == 1)
-        d.CircleRadius = static_cast<float>(form.settings.Number(slot::kCircleRadius) *
-                                            form.view.ZoomPercent / 100);
-      canvas.Circle(d.StartX, d.StartY, d.CircleRadius, EllipseRatio(form));
-      form.AddFigure();
-      break;
-    case tool::kText: {
-      const QString typed = form.Text3->text();
-      if (typed.isEmpty()) break;
-      WorkArea& work = form.work;
-      work.WorkX = double(d.EndX) - double(d.StartX);
-      work.WorkY = double(d.StartY) - double(d.EndY);
-      // A plain click writes horizontally, a drag along the drag.
-      work.WorkAngle = work.WorkX == 0 && work.WorkY == 0
-                           ? 0
-                           : DirectionAngle(work.WorkX, work.WorkY) * 180 / kPi;
-      work.WorkPoints[1] = {d.StartX, d.StartY};
-      TextState& text = form.text;
-      text.TextFont = form.settings.Text(slot::kFontName);
-      text.TextSize = ScaledFontSize(form.settings.Number(slot::kFontSize), form.view.ZoomPercent);
-      text.TextBold = form.settings.Flag(slot::kFontBold);
-      text.TextItalic = form.settings.Flag(slot::kFontItalic);
-      text.TextString = typed.toStdString();
-      panel.BrushColor = form.BackColor();
-      panel.BrushStyle = static_cast<int16_t>(form.FillStyleIndex());
-      DrawTextFigure(canvas, work, panel, text);
-      form.AddFigure();
-      break;
-    }
-    default:
-      break;
+  if (panel.ToolMode == tool::kCircle && form.settings.Number(slot::kFixedCircle) == 1)
+    d.CircleRadius =
+        static_cast<float>(form.settings.Number(slot::kCircleRadius) * zoom / 100);
+  FigureToDraw f = NewFigure(form);
+  if (panel.ToolMode == tool::kText && f.Text.TextString.empty()) {
+    // Nothing to write: the canvas is left with the pen a figure would have had.
+    f.Kind = 0;
+    DrawFigure(canvas, f, zoom, form.settings, work, d, form.text);
+    canvas.SetFillStyle(platform::kFillNone);
+    form.Picture2->SurfaceChanged();
+    return;
+  }
+  if (panel.ToolMode == tool::kText) {
+    work.WorkX = double(d.EndX) - double(d.StartX);
+    work.WorkY = double(d.StartY) - double(d.EndY);
+    // A plain click writes horizontally, a drag along the drag.
+    work.WorkAngle = work.WorkX == 0 && work.WorkY == 0
+                         ? 0
+                         : DirectionAngle(work.WorkX, work.WorkY) * 180 / kPi;
+    // The text's box takes the panel's fill style as the refresh takes the row's.
+    panel.BrushColor = f.Pen.FillColor;
+    panel.BrushStyle = f.Pen.FillStyle;
+  }
+  f.Angle = work.WorkAngle;
+  DrawFigure(canvas, f, zoom, form.settings, work, d, form.text);
+
+  // A caption belongs to a stored segment; the table being full has been said once.
+  if (form.AddFigure() && panel.ToolMode == tool::kSegment &&
+      form.settings.Number(slot::kSegmentCaption) == 1) {
+    const CaptionSource source{form.Text3->text().toStdString(), form.BackColor(),
+                               static_cast<int16_t>(form.FillStyleIndex())};
+    AddSegmentCaption(canvas, zoom, form.settings, work, d, panel, form.text, source,
+                      [&form] { form.AddFigure(); });
   }
   canvas.SetFillStyle(platform::kFillNone);
   form.Picture2->SurfaceChanged();
@@ -314,8 +316,8 @@ void Form1::MarkPickedSegment() {
   canvas.SetDrawMode(platform::kNotCopyPen);
   canvas.SetForeColor(kPickMarkPen);
   RecordPickMarker(figures, view.ZoomPercent, drag);
-  canvas.SetDrawStyle(SaturatedInt16(figures.Num(row, 6)));
-  canvas.SetDrawWidth(SaturatedInt16(figures.Num(row, 5)));
+  canvas.SetDrawStyle(SaturatedInt16(figures.Num(row, fig::kLineStyle)));
+  canvas.SetDrawWidth(SaturatedInt16(figures.Num(row, fig::kLineWidth)));
   canvas.Line(drag.DrawX1, drag.DrawY1, drag.DrawX2, drag.DrawY2);
   Picture2->SurfaceChanged();
 }

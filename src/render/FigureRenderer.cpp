@@ -36,54 +36,51 @@ double Number(const FigureTable& figures, int row, int col) {
   return NumberOr0(v);
 }
 
-void DrawRow(GdiCanvas& canvas, const FigureTable& figures, int row, int16_t zoomPercent,
-             const Settings& settings, WorkArea& work, DragState& drag, PanelState& panel,
-             TextState& text) {
+// The figure of one row, scaled to the zoom.
+FigureToDraw RowToDraw(const FigureTable& figures, int row, int16_t zoomPercent) {
   const double factor = zoomPercent / 100.0;
   auto scaled = [&](int col) { return static_cast<float>(Number(figures, row, col) * factor); };
-  const int kind = figures.Kind(row);
-  panel.BrushStyle = SaturatedInt16(Number(figures, row, 9));
-  canvas.SetDrawMode(platform::kCopyPen);
-  canvas.SetForeColor(ColorOf(Number(figures, row, 7)));
-  canvas.SetFillColor(ColorOf(Number(figures, row, 8)));
-  canvas.SetFillStyle(SaturatedInt16(Number(figures, row, 9)));
-  drag.DrawX1 = scaled(fig::kX1);
-  drag.DrawY1 = scaled(fig::kY1);
-  switch (kind) {
+  FigureToDraw f;
+  f.Kind = figures.Kind(row);
+  f.X1 = scaled(fig::kX1);
+  f.Y1 = scaled(fig::kY1);
+  f.Pen.LineColor = ColorOf(Number(figures, row, fig::kLineColor));
+  f.Pen.FillColor = ColorOf(Number(figures, row, fig::kFillColor));
+  f.Pen.FillStyle = SaturatedInt16(Number(figures, row, fig::kFillStyle));
+  switch (f.Kind) {
     case fig::kSegment:
     case fig::kRectangle:
-      drag.DrawX2 = scaled(fig::kX2);
-      drag.DrawY2 = scaled(fig::kY2);
-      canvas.SetDrawStyle(SaturatedInt16(Number(figures, row, 6)));
-      canvas.SetDrawWidth(SaturatedInt16(Number(figures, row, 5)));
-      if (kind == fig::kRectangle) {
-        canvas.Box(drag.DrawX1, drag.DrawY1, drag.DrawX2, drag.DrawY2);
-        break;
-      }
-      canvas.Line(drag.DrawX1, drag.DrawY1, drag.DrawX2, drag.DrawY2);
-      if (Number(figures, row, 10) == 1) DrawArrowHead(canvas, zoomPercent, settings, work, drag);
-      break;
     case fig::kCircle:
-      canvas.SetDrawStyle(SaturatedInt16(Number(figures, row, 6)));
-      canvas.SetDrawWidth(SaturatedInt16(Number(figures, row, 5)));
-      canvas.Circle(drag.DrawX1, drag.DrawY1, scaled(fig::kX2),
-                    static_cast<float>(Number(figures, row, 10)));
+      f.Pen.LineStyle = SaturatedInt16(Number(figures, row, fig::kLineStyle));
+      f.Pen.LineWidth = SaturatedInt16(Number(figures, row, fig::kLineWidth));
       break;
-    case fig::kText:
-      work.WorkPoints[1] = {drag.DrawX1, drag.DrawY1};
-      text.TextFont = figures.Text(row, 4);
-      text.TextSize = ScaledFontSize(Number(figures, row, 5), zoomPercent);
-      text.TextBold = figures.Flag(row, 6);
-      text.TextString = figures.Text(row, 3);
-      panel.PenColor = ColorOf(Number(figures, row, 7));
-      panel.BrushColor = ColorOf(Number(figures, row, 8));
-      work.WorkAngle = Number(figures, row, 10);
-      text.TextItalic = figures.Flag(row, 11);
-      DrawTextFigure(canvas, work, panel, text);
-      break;
-    default:  // deleted, or not a figure
+    default:
       break;
   }
+  switch (f.Kind) {
+    case fig::kSegment:
+      f.Arrow = Number(figures, row, fig::kArrow) == 1;
+      [[fallthrough]];
+    case fig::kRectangle:
+      f.X2 = scaled(fig::kX2);
+      f.Y2 = scaled(fig::kY2);
+      break;
+    case fig::kCircle:
+      f.Radius = scaled(fig::kRadius);
+      f.EllipseRatio = static_cast<float>(Number(figures, row, fig::kEllipseRatio));
+      break;
+    case fig::kText:
+      f.Text.TextFont = figures.Text(row, fig::text::kFontName);
+      f.Text.TextSize = ScaledFontSize(Number(figures, row, fig::text::kFontSize), zoomPercent);
+      f.Text.TextBold = figures.Flag(row, fig::text::kBold);
+      f.Text.TextItalic = figures.Flag(row, fig::text::kItalic);
+      f.Text.TextString = figures.Text(row, fig::text::kString);
+      f.Angle = Number(figures, row, fig::text::kAngle);
+      break;
+    default:
+      break;
+  }
+  return f;
 }
 
 }  // namespace
@@ -103,12 +100,68 @@ bool CaptionReadsUpsideDown(double degrees) {
   return degrees > 95 && degrees < 275;
 }
 
+void DrawFigure(GdiCanvas& canvas, const FigureToDraw& f, int16_t zoomPercent,
+                const Settings& settings, WorkArea& work, DragState& drag, TextState& text) {
+  canvas.SetDrawMode(platform::kCopyPen);
+  canvas.SetForeColor(f.Pen.LineColor);
+  canvas.SetFillColor(f.Pen.FillColor);
+  canvas.SetFillStyle(f.Pen.FillStyle);
+  if (f.Kind != fig::kText) {
+    canvas.SetDrawStyle(f.Pen.LineStyle);
+    canvas.SetDrawWidth(f.Pen.LineWidth);
+  }
+  switch (f.Kind) {
+    case fig::kSegment:
+      drag.DrawX1 = f.X1;
+      drag.DrawY1 = f.Y1;
+      drag.DrawX2 = f.X2;
+      drag.DrawY2 = f.Y2;
+      canvas.Line(f.X1, f.Y1, f.X2, f.Y2);
+      if (f.Arrow) DrawArrowHead(canvas, zoomPercent, settings, work, drag);
+      break;
+    case fig::kRectangle:
+      canvas.Box(f.X1, f.Y1, f.X2, f.Y2);
+      break;
+    case fig::kCircle:
+      canvas.Circle(f.X1, f.Y1, f.Radius, f.EllipseRatio);
+      break;
+    case fig::kText: {
+      work.WorkPoints[1] = {f.X1, f.Y1};
+      work.WorkAngle = f.Angle;
+      PanelState look;
+      look.PenColor = f.Pen.LineColor;
+      look.BrushColor = f.Pen.FillColor;
+      look.BrushStyle = f.Pen.FillStyle;
+      text = f.Text;
+      DrawTextFigure(canvas, work, look, text);
+      break;
+    }
+    default:  // deleted, or not a figure
+      break;
+  }
+}
+
 void RedrawFigures(GdiCanvas& canvas, const FigureTable& figures, int16_t zoomPercent,
                    const Settings& settings, WorkArea& work, DragState& drag, PanelState& panel,
                    TextState& text) {
   const int count = std::clamp<int>(figures.FigureCount, 0, fig::kMaxFigures);
-  for (int row = 1; row <= count; ++row)
-    DrawRow(canvas, figures, row, zoomPercent, settings, work, drag, panel, text);
+  for (int row = 1; row <= count; ++row) {
+    const FigureToDraw f = RowToDraw(figures, row, zoomPercent);
+    // The refresh leaves each row's fill style, first point and (text rows) colours in the
+    // shared state, where the next tool action takes them up or sets them again.
+    panel.BrushStyle = f.Pen.FillStyle;
+    drag.DrawX1 = f.X1;
+    drag.DrawY1 = f.Y1;
+    if (f.Kind == fig::kRectangle) {
+      drag.DrawX2 = f.X2;
+      drag.DrawY2 = f.Y2;
+    }
+    if (f.Kind == fig::kText) {
+      panel.PenColor = f.Pen.LineColor;
+      panel.BrushColor = f.Pen.FillColor;
+    }
+    DrawFigure(canvas, f, zoomPercent, settings, work, drag, text);
+  }
   if (count != 0) canvas.SetFillStyle(platform::kFillNone);
 }
 

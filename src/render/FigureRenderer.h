@@ -16,6 +16,31 @@
 
 namespace velmor {
 
+// A figure as it is drawn, in display pixels at the current zoom: a stored row scaled, or the
+// figure the tool is making.
+struct FigureToDraw {
+  int Kind = 0;
+  float X1 = 0, Y1 = 0;  // start, first corner, centre or text anchor
+  float X2 = 0, Y2 = 0;  // end or opposite corner
+  float Radius = 0, EllipseRatio = 0;
+  bool Arrow = false;
+  // Line style and width (not used by text), line or text colour, fill or box colour and style.
+  struct {
+    int16_t LineStyle = 0, LineWidth = 1;
+    uint32_t LineColor = 0, FillColor = 0;
+    int16_t FillStyle = 0;
+  } Pen;
+  TextState Text;  // font, size at the zoom, bold, italic and string of a text
+  double Angle = 0;  // text angle in degrees
+};
+
+// The one drawing of every kind, used for a new figure and on every refresh: sets the canvas
+// pen, fill and drawing mode from f.Pen and draws. A segment leaves its ends in
+// drag.DrawX1..DrawY2 (then the arrow head's, see DrawArrowHead); a text leaves work.WorkAngle,
+// WorkPoints and its attributes as drawn in `text`.
+void DrawFigure(platform::GdiCanvas& canvas, const FigureToDraw& f, int16_t zoomPercent,
+                const Settings& settings, WorkArea& work, DragState& drag, TextState& text);
+
 // Draws rows 1 to FigureCount in row order (deleted rows and unknown kinds draw nothing), each
 // with its own colours, line style, width and fill; then, when there was any row, leaves the
 // canvas FillStyle at 1. Text rows leave their colours in panel.PenColor/BrushColor/BrushStyle

@@ -11,9 +11,7 @@ namespace velmor {
 namespace {
 
 constexpr int kUndo = fig::kUndoRow;
-// Undo record columns.
-constexpr int kUndoTool = 0, kUndoRow1 = 1, kUndoPoints1 = 2, kUndoRow2 = 6, kUndoPoints2 = 7,
-              kUndoKind = 11;
+namespace record = fig::undo;
 
 bool IsFigureRow(int row) {
   return row >= 1 && row <= fig::kMaxFigures;
@@ -48,43 +46,52 @@ void CopyPoints(const FigureTable& from, int fromRow, int fromCol, FigureTable& 
 
 }  // namespace
 
+int AppendFigureRow(FigureTable& table, int16_t kind, double x1, double y1, const RowPen& pen) {
+  // Row 1001 is the undo record: the table never grows past 1000 figures.
+  if (table.FigureCount + 1 > fig::kMaxFigures) return 0;
+  const int row = ++table.FigureCount;
+  table.At(row, fig::kKind) = kind;
+  table.At(row, fig::kX1) = x1;
+  table.At(row, fig::kY1) = y1;
+  table.At(row, fig::kLineWidth) = pen.LineWidth;
+  table.At(row, fig::kLineStyle) = pen.LineStyle;
+  table.At(row, fig::kLineColor) = static_cast<int32_t>(pen.LineColor);
+  table.At(row, fig::kFillColor) = static_cast<int32_t>(pen.FillColor);
+  if (pen.FillStyle) table.At(row, fig::kFillStyle) = *pen.FillStyle;
+  return row;
+}
+
 bool AddFigure(FigureTable& table, const PanelState& panel, const DragState& drag,
                int16_t zoomPercent, double workAngle, const NewFigureAttributes& attributes) {
-  if (table.FigureCount + 1 > fig::kMaxFigures) return false;
-  const int row = ++table.FigureCount;
   const double toStored = 100.0 / zoomPercent;
+  const RowPen pen{panel.PenWidth, attributes.LineStyleIndex, panel.PenColor, panel.BrushColor,
+                   attributes.FillStyleIndex};
+  const int row = AppendFigureRow(table, panel.ToolMode, drag.StartX * toStored,
+                                  drag.StartY * toStored, pen);
+  if (row == 0) return false;
   auto cell = [&](int col) -> TaggedValue& { return table.At(row, col); };
-
-  cell(fig::kKind) = panel.ToolMode;
-  cell(fig::kX1) = drag.StartX * toStored;
-  cell(fig::kY1) = drag.StartY * toStored;
-  cell(6) = attributes.LineStyleIndex;
-  cell(5) = panel.PenWidth;
-  cell(7) = static_cast<int32_t>(panel.PenColor);
-  cell(8) = static_cast<int32_t>(panel.BrushColor);
-  cell(9) = attributes.FillStyleIndex;
 
   switch (panel.ToolMode) {
     case tool::kSegment:
       cell(fig::kX2) = drag.EndX * toStored;
       cell(fig::kY2) = drag.EndY * toStored;
-      cell(10) = panel.ArrowOn;
+      cell(fig::kArrow) = panel.ArrowOn;
       break;
     case tool::kRectangle:
       cell(fig::kX2) = drag.EndX * toStored;
       cell(fig::kY2) = drag.EndY * toStored;
       break;
     case tool::kCircle:
-      cell(fig::kX2) = drag.CircleRadius * toStored;
-      cell(10) = LeadingNumber(attributes.EllipseRatioText);
+      cell(fig::kRadius) = drag.CircleRadius * toStored;
+      cell(fig::kEllipseRatio) = LeadingNumber(attributes.EllipseRatioText);
       break;
     case tool::kText:
-      cell(fig::kX2) = attributes.Text;
-      cell(fig::kY2) = attributes.FontName;
-      cell(5) = attributes.FontSize;
-      cell(6) = attributes.FontBold;
-      cell(10) = workAngle;
-      cell(11) = attributes.FontItalic;
+      cell(fig::text::kString) = attributes.Text;
+      cell(fig::text::kFontName) = attributes.FontName;
+      cell(fig::text::kFontSize) = attributes.FontSize;
+      cell(fig::text::kBold) = attributes.FontBold;
+      cell(fig::text::kAngle) = workAngle;
+      cell(fig::text::kItalic) = attributes.FontItalic;
       break;
     default:
       break;
@@ -119,14 +126,14 @@ bool SaveUndoRecord(FigureTable& table, DragState& drag, int16_t toolMode, UndoS
   const int second = drag.Picks[1][0];
   if (!IsFigureRow(first) || (twoRows && !IsFigureRow(second))) return false;
 
-  table.At(kUndo, kUndoTool) = toolMode;
-  table.At(kUndo, kUndoRow1) = static_cast<int16_t>(first);
-  table.At(kUndo, kUndoKind) = table.At(first, fig::kKind);
-  CopyPoints(table, first, fig::kX1, table, kUndo, kUndoPoints1);
+  table.At(kUndo, record::kTool) = toolMode;
+  table.At(kUndo, record::kRow1) = static_cast<int16_t>(first);
+  table.At(kUndo, record::kKind) = table.At(first, fig::kKind);
+  CopyPoints(table, first, fig::kX1, table, kUndo, record::kPoints1);
   if (twoRows) {
     drag.PickedFigure = static_cast<int16_t>(second);
-    table.At(kUndo, kUndoRow2) = static_cast<int16_t>(second);
-    CopyPoints(table, second, fig::kX1, table, kUndo, kUndoPoints2);
+    table.At(kUndo, record::kRow2) = static_cast<int16_t>(second);
+    CopyPoints(table, second, fig::kX1, table, kUndo, record::kPoints2);
   }
   undo.UndoAvailable = true;
   return true;
@@ -138,16 +145,16 @@ bool UndoLastEdit(FigureTable& table, DragState& drag, UndoState& undo) {
   // Only rows of the current picture's figures; anything else would overwrite unrelated cells.
   auto isCurrent = [&](int row) { return IsFigureRow(row) && row <= table.FigureCount; };
 
-  const int first = static_cast<int>(table.Num(kUndo, kUndoRow1));
+  const int first = static_cast<int>(table.Num(kUndo, record::kRow1));
   drag.PickedFigure = static_cast<int16_t>(first);
   if (isCurrent(first)) {
-    table.At(first, fig::kKind) = table.At(kUndo, kUndoKind);
-    CopyPoints(table, kUndo, kUndoPoints1, table, first, fig::kX1);
+    table.At(first, fig::kKind) = table.At(kUndo, record::kKind);
+    CopyPoints(table, kUndo, record::kPoints1, table, first, fig::kX1);
   }
-  if (table.Num(kUndo, kUndoTool) == tool::kTrimBoth) {
-    const int second = static_cast<int>(table.Num(kUndo, kUndoRow2));
+  if (table.Num(kUndo, record::kTool) == tool::kTrimBoth) {
+    const int second = static_cast<int>(table.Num(kUndo, record::kRow2));
     drag.PickedFigure = static_cast<int16_t>(second);
-    if (isCurrent(second)) CopyPoints(table, kUndo, kUndoPoints2, table, second, fig::kX1);
+    if (isCurrent(second)) CopyPoints(table, kUndo, record::kPoints2, table, second, fig::kX1);
   }
   return true;
 }
@@ -192,7 +199,7 @@ int32_t MarkerForPick(const FigureTable& table, int row, int16_t zoomPercent, fl
   const float y2 = static_cast<float>(table.Num(row, fig::kY2) * toDisplay);
   const double d1 = VectorLength(x1 - endX, y1 - endY);
   const double d2 = VectorLength(x2 - endX, y2 - endY);
-  return d1 > d2 ? 2 : 4;
+  return d1 > d2 ? pick::kFirstEnd : pick::kSecondEnd;
 }
 
 void RecordPickMarker(const FigureTable& table, int16_t zoomPercent, DragState& drag) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,20 @@ struct NewFigureAttributes {
   TaggedValue FontBold;          // Settings slot 16
   TaggedValue FontItalic;        // Settings slot 17
 };
+
+// The columns that every drawn figure row carries from the pen and brush it was made with.
+struct RowPen {
+  int16_t LineWidth = 0;
+  int16_t LineStyle = 0;
+  uint32_t LineColor = 0;
+  uint32_t FillColor = 0;
+  std::optional<int16_t> FillStyle;  // the parallel offset leaves the cell as it was
+};
+
+// Appends row FigureCount + 1 with its kind, first point (100 percent) and pen, and returns it;
+// returns 0, storing nothing, when the table already holds 1000 figures. The caller writes the
+// columns of its kind.
+int AppendFigureRow(FigureTable& table, int16_t kind, double x1, double y1, const RowPen& pen);
 
 // Appends a row of kind panel.ToolMode from the drag (display pixels) scaled to 100 percent.
 // Returns false, storing nothing, when the table already holds 1000 figures; the caller then

@@ -1,5 +1,6 @@
 #include "core/edit/ParallelOffset.h"
 
+#include "core/edit/FigureStore.h"
 #include "core/edit/TrimExtend.h"
 #include "core/base/NumberRules.h"
 
@@ -45,23 +46,19 @@ OffsetResult OffsetParallel(FigureTable& table, DragState& drag, const PanelStat
     } catch (const GeometryError&) {
     }
   }
-  // Row 1001 is the undo record: the table never grows past 1000 figures.
-  if (result == OffsetResult::kAdded && table.FigureCount >= fig::kMaxFigures)
-    result = OffsetResult::kTableFull;
-
   if (result == OffsetResult::kAdded) {
-    const int n = ++table.FigureCount;
     const double toStored = 100.0 / zoomPercent;
-    table.At(n, fig::kKind) = static_cast<int16_t>(fig::kSegment);
-    table.At(n, fig::kX1) = work.WorkPoints[2].X * toStored;
-    table.At(n, fig::kY1) = work.WorkPoints[2].Y * toStored;
-    table.At(n, 6) = lineStyleIndex;
-    table.At(n, 5) = panel.PenWidth;
-    table.At(n, 7) = static_cast<int32_t>(panel.PenColor);
-    table.At(n, 8) = static_cast<int32_t>(panel.BrushColor);
-    table.At(n, fig::kX2) = work.WorkPoints[4].X * toStored;
-    table.At(n, fig::kY2) = work.WorkPoints[4].Y * toStored;
-    table.At(n, 10) = panel.ArrowOn;
+    const RowPen pen{panel.PenWidth, lineStyleIndex, panel.PenColor, panel.BrushColor, {}};
+    const int n = AppendFigureRow(table, static_cast<int16_t>(fig::kSegment),
+                                  work.WorkPoints[2].X * toStored, work.WorkPoints[2].Y * toStored,
+                                  pen);
+    if (n == 0) {
+      result = OffsetResult::kTableFull;
+    } else {
+      table.At(n, fig::kX2) = work.WorkPoints[4].X * toStored;
+      table.At(n, fig::kY2) = work.WorkPoints[4].Y * toStored;
+      table.At(n, fig::kArrow) = panel.ArrowOn;
+    }
   }
   ResetPicks(drag);
   return result;

@@ -17,7 +17,7 @@ double DirectionDegrees(WorkPoint from, WorkPoint to, WorkArea& work) {
 }
 
 bool IsEndMarker(int32_t marker) {
-  return marker == 2 || marker == 4;
+  return marker == pick::kFirstEnd || marker == pick::kSecondEnd;
 }
 
 }  // namespace
@@ -87,8 +87,9 @@ TrimResult TrimOrExtend(FigureTable& table, DragState& drag, int16_t toolMode, i
       throw GeometryError("intersection beyond range");
 
     auto moveEnd = [&](int row, int32_t marker) {
-      table.At(row, marker - 1) = work.WorkX;
-      table.At(row, marker) = work.WorkY;
+      const int yColumn = marker;
+      table.At(row, yColumn - 1) = work.WorkX;
+      table.At(row, yColumn) = work.WorkY;
     };
     if (movesFirst) moveEnd(first, firstMarker);
     if (twoSegments) moveEnd(second, secondMarker);

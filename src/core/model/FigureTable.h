@@ -15,8 +15,28 @@ namespace fig {
 inline constexpr int kMaxFigures = 1000;
 inline constexpr int kUndoRow = 1001;
 inline constexpr int kColumns = 12;
-// Column names.
+
+// Columns of every figure row.
 inline constexpr int kKind = 0, kX1 = 1, kY1 = 2, kX2 = 3, kY2 = 4;
+// Columns of segment, rectangle and circle rows (text rows give 5 to 11 other meanings).
+inline constexpr int kLineWidth = 5, kLineStyle = 6, kLineColor = 7, kFillColor = 8,
+                     kFillStyle = 9;
+inline constexpr int kArrow = 10;        // segment: 1 = arrow head at the end point
+inline constexpr int kRadius = kX2;      // circle
+inline constexpr int kEllipseRatio = 10;  // circle
+
+// Columns of text rows.
+namespace text {
+inline constexpr int kString = 3, kFontName = 4, kFontSize = 5, kBold = 6, kColor = 7,
+                     kBoxColor = 8, kBoxFillStyle = 9, kAngle = 10, kItalic = 11;
+}
+
+// Columns of the undo record, row 1001. Each saved figure keeps X1, Y1, X2, Y2 in four columns
+// from its Points column on; the second figure is saved only by the two-segment trim.
+namespace undo {
+inline constexpr int kTool = 0, kRow1 = 1, kPoints1 = 2, kRow2 = 6, kPoints2 = 7, kKind = 11;
+}
+
 // Kinds.
 inline constexpr int kSegment = 1, kRectangle = 2, kCircle = 3, kText = 4, kDeleted = 999;
 }  // namespace fig
