@@ -1,4 +1,5 @@
 #include "app/Form1.h"
+#include "app/ControlIndexes.h"
 
 #include <QAction>
 #include <QApplication>
@@ -97,7 +98,7 @@ void Form1::BuildMenus() {
   const QString fileCaptions[] = {QStringLiteral("開く"), QStringLiteral("保存"), QString(),
                                   QStringLiteral("終了")};
   for (int i = 0; i < 4; ++i) {
-    QAction* action = i == 2 ? FileMenu->addSeparator() : FileMenu->addAction(fileCaptions[i]);
+    QAction* action = i == filemenu::kSeparator ? FileMenu->addSeparator() : FileMenu->addAction(fileCaptions[i]);
     action->setObjectName(QStringLiteral("FileK_%1").arg(i));
     connect(action, &QAction::triggered, this, [this, i] { FileK_Click(i); });
     FileK[i] = action;
@@ -400,8 +401,8 @@ void Form1::Form_Load() {
 
   ImageFolder.clear();
   ImageFileName.clear();
-  SetStatus(1, QStringLiteral("画像を開くかキャプチャして下さい。"));
-  SetStatus(5, QStringLiteral("Version %1.%2.%3")
+  SetStatus(status::kPrompt, QStringLiteral("画像を開くかキャプチャして下さい。"));
+  SetStatus(status::kVersion, QStringLiteral("Version %1.%2.%3")
                    .arg(VELMOR_VERSION_MAJOR)
                    .arg(VELMOR_VERSION_MINOR)
                    .arg(VELMOR_VERSION_PATCH));

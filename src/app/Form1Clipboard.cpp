@@ -18,7 +18,7 @@ void Form1::CutFrame() {
   drag.StartY = static_cast<float>(toStored * drag.StartY);
   drag.EndY = static_cast<float>(toStored * drag.EndY);
   NormalizeFrame();
-  panel.FrameDragMode = 0;
+  panel.FrameDragMode = framedrag::kNone;
   if (view.FrameWidth <= 0 || view.FrameHeight <= 0 || !Picture2->HasPicture()) return;
 
   // A frame dragged past the canvas's edge cuts the part of the picture inside it.

@@ -3,6 +3,7 @@
 #include <QToolButton>
 
 #include "app/Form1.h"
+#include "app/ControlIndexes.h"
 #include "app/Icons.h"
 #include "app/AboutMessage.h"
 #include "app/DialogJ.h"
@@ -12,9 +13,9 @@ namespace velmor {
 void Form1::FileK_Click(int index) {
   RunTrapped([this, index] {
     switch (index) {
-      case 0: OpenImage(); break;
-      case 1: SaveImage(); break;
-      case 3: SaveSettingsAndExit(); break;
+      case filemenu::kOpen: OpenImage(); break;
+      case filemenu::kSave: SaveImage(); break;
+      case filemenu::kExit: SaveSettingsAndExit(); break;
       default: break;
     }
   });
@@ -22,31 +23,31 @@ void Form1::FileK_Click(int index) {
 
 void Form1::HelpK_Click(int index) {
   RunTrapped([index] {
-    if (index == 0) ShowAboutMessage();
+    if (index == helpmenu::kAbout) ShowAboutMessage();
   });
 }
 
 void Form1::Toolbar1_ButtonClick(int index) {
   RunTrapped([this, index] {
     switch (index) {
-      case 2: OpenImage(); break;
-      case 4: SaveImage(); break;
-      case 6: panel.FrameDragMode = 1; break;
-      case 7: ZoomIn(); break;
-      case 8: ZoomOut(); break;
-      case 9: ZoomActualSize(); break;
-      case 11: panel.FrameDragMode = 2; break;
-      case 12: CopyImage(); break;
-      case 13: PasteImage(); break;
-      case 15:
+      case toolbar::kOpen: OpenImage(); break;
+      case toolbar::kSave: SaveImage(); break;
+      case toolbar::kZoomFrame: panel.FrameDragMode = framedrag::kZoom; break;
+      case toolbar::kZoomIn: ZoomIn(); break;
+      case toolbar::kZoomOut: ZoomOut(); break;
+      case toolbar::kZoomActual: ZoomActualSize(); break;
+      case toolbar::kCut: panel.FrameDragMode = framedrag::kCut; break;
+      case toolbar::kCopy: CopyImage(); break;
+      case toolbar::kPaste: PasteImage(); break;
+      case toolbar::kCapture:
         ClearFigures(figures, undo);
         UNDB->setEnabled(undo.UndoAvailable);
         // The canvas goes back to the picture's size with the zoom, even if the capture fails.
         ZoomActualSize();
         CaptureScreen();
         break;
-      case 16: {
-        QAction* toggle = Toolbar1Buttons.at(16);
+      case toolbar::kCaptureTarget: {
+        QAction* toggle = Toolbar1Buttons.at(toolbar::kCaptureTarget);
         const bool down = toggle->isChecked();
         toggle->setToolTip(down ? QStringLiteral("ｱｸﾃｨﾌﾞ画面") : QStringLiteral("全画面"));
         toggle->setText(toggle->toolTip());
@@ -55,7 +56,7 @@ void Form1::Toolbar1_ButtonClick(int index) {
         panel.CaptureActiveWindow = down ? 1 : 0;
         break;
       }
-      case 18: OpenSettingsDialog(); break;
+      case toolbar::kSettings: OpenSettingsDialog(); break;
       default: break;
     }
   });

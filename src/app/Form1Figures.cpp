@@ -5,6 +5,7 @@
 #include <QToolButton>
 
 #include "app/Form1.h"
+#include "app/ControlIndexes.h"
 #include "render/FigureRenderer.h"
 #include "platform/Modal.h"
 #include "view/CanvasWidget.h"
@@ -30,7 +31,7 @@ bool Form1::AddFigure() {
                           kProgramName);
     return false;
   }
-  SetStatus(3, QString::number(figures.FigureCount));
+  SetStatus(status::kFigureCount, QString::number(figures.FigureCount));
   return true;
 }
 

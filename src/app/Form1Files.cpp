@@ -4,6 +4,7 @@
 #include <QToolButton>
 
 #include "app/Form1.h"
+#include "app/ControlIndexes.h"
 #include "formats/JpegWriter.h"
 #include "platform/Modal.h"
 #include "formats/PictureLoader.h"
@@ -27,7 +28,7 @@ void PrepareFileDialog(platform::CommonDialog& dialog, const QString& title) {
 }  // namespace
 
 void Form1::OpenImage() {
-  SetStatus(1, QStringLiteral("画像ﾌｧｲﾙを指示"));
+  SetStatus(status::kPrompt, QStringLiteral("画像ﾌｧｲﾙを指示"));
   PrepareFileDialog(CMDialog1, QStringLiteral("画像ﾌｧｲﾙを開く"));
   CMDialog1.ShowOpen();
 
@@ -63,11 +64,11 @@ void Form1::OpenImage() {
   Picture2->SetPicture(*picture);
   Pic_int();
   setWindowTitle(kProgramName + QStringLiteral("  ") + ImageFileName);
-  SetStatus(1, QStringLiteral("画像ロード完了"));
+  SetStatus(status::kPrompt, QStringLiteral("画像ロード完了"));
 }
 
 void Form1::SaveImage() {
-  SetStatus(1, QStringLiteral("保存画像ﾌｧｲﾙを指示"));
+  SetStatus(status::kPrompt, QStringLiteral("保存画像ﾌｧｲﾙを指示"));
   PrepareFileDialog(CMDialog1, QStringLiteral("画像ﾌｧｲﾙを保存"));
   CMDialog1.ShowSave();
 
@@ -86,7 +87,7 @@ void Form1::SaveImage() {
                           platform::MsgIcon::Exclamation);
     return;
   }
-  SetStatus(1, QStringLiteral("正常に保存できました。"));
+  SetStatus(status::kPrompt, QStringLiteral("正常に保存できました。"));
 }
 
 }  // namespace velmor

@@ -6,6 +6,7 @@
 #include <QToolButton>
 
 #include "app/ColorSwatch.h"
+#include "app/ControlIndexes.h"
 #include "app/Form1.h"
 #include "render/FigureRenderer.h"
 #include "raster/GdiCanvas.h"
@@ -50,7 +51,7 @@ enum class Band { kNone, kLine, kBox, kCircle };
 // What the left button drags out: a frame for zoom and cut, else the shape of the tool (for text
 // the writing direction, for move the displacement).
 Band BandFor(const PanelState& panel) {
-  if (panel.FrameDragMode != 0) return Band::kBox;
+  if (panel.FrameDragMode != framedrag::kNone) return Band::kBox;
   switch (panel.ToolMode) {
     case tool::kSegment:
     case tool::kText:
@@ -63,11 +64,6 @@ Band BandFor(const PanelState& panel) {
     default:
       return Band::kNone;
   }
-}
-
-int16_t SaturatedInt16(double value) {
-  if (const auto v = ToInt16(value)) return *v;
-  return value < 0 ? INT16_MIN : INT16_MAX;
 }
 
 float EllipseRatio(const Form1& form) {
@@ -220,7 +216,7 @@ void Form1::Picture2_MouseDown(int button, int, float x, float y) {
 }
 
 void Form1::Picture2_MouseMove(int button, int, float x, float y) {
-  SetStatus(6, PositionText(x, y));
+  SetStatus(status::kPosition, PositionText(x, y));
   Canvas().SetFillStyle(platform::kFillNone);
   if (button == kRightButton) {
     drag.EndX = x;
@@ -229,7 +225,7 @@ void Form1::Picture2_MouseMove(int button, int, float x, float y) {
   }
   SetPointer(Picture2, PointerForTool(panel.ToolMode));
   if (button != kLeftButton) return;
-  if (panel.FrameDragMode != 0) SetPointer(Picture2, kCrossPointer);
+  if (panel.FrameDragMode != framedrag::kNone) SetPointer(Picture2, kCrossPointer);
 
   const Band band = BandFor(panel);
   if (band == Band::kNone) return;
@@ -265,10 +261,10 @@ void Form1::Picture2_MouseUp(int button, int, float, float) {
     RefreshView();
     return;
   }
-  if (panel.FrameDragMode != 0) {
-    if (panel.FrameDragMode == 1)
+  if (panel.FrameDragMode != framedrag::kNone) {
+    if (panel.FrameDragMode == framedrag::kZoom)
       ZoomToFrame();
-    else if (panel.FrameDragMode == 2)
+    else if (panel.FrameDragMode == framedrag::kCut)
       CutFrame();
     return;
   }

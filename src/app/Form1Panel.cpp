@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "app/ColorSwatch.h"
+#include "app/ControlIndexes.h"
 #include "app/Form1.h"
 #include "app/ToolTables.h"
 #include "core/base/NumberRules.h"
@@ -27,13 +28,13 @@ void SetSliderQuietly(QSlider* slider, int value) {
 }  // namespace
 
 void Form1::Opb_Click(int index) {
-  panel.FrameDragMode = 0;
+  panel.FrameDragMode = framedrag::kNone;
   panel.ToolMode = static_cast<int16_t>(index);
   drag.Picks[0][0] = 0;
   drag.Picks[1][1] = 0;
   if (auto it = Opb.find(index); it != Opb.end() && !it->second->isChecked())
     it->second->setChecked(true);
-  if (const ToolInfo* tool = FindTool(index)) SetStatus(1, tool->hint);
+  if (const ToolInfo* tool = FindTool(index)) SetStatus(status::kPrompt, tool->hint);
 }
 
 void Form1::Text1_Change() {

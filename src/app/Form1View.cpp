@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "app/Form1.h"
+#include "app/ControlIndexes.h"
 #include "core/base/NumberRules.h"
 #include "view/CanvasWidget.h"
 #include "view/StretchCopy.h"
@@ -52,7 +53,7 @@ void Form1::Pic_int() {
   const bool measured = Picture2->HasPicture();
   view.ImageWidth = measured ? Picture2->Picture().width() : Picture2->ScaleWidth();
   view.ImageHeight = measured ? Picture2->Picture().height() : Picture2->ScaleHeight();
-  SetStatus(2, QStringLiteral("%1 × %2").arg(view.ImageWidth).arg(view.ImageHeight));
+  SetStatus(status::kImageSize, QStringLiteral("%1 × %2").arg(view.ImageWidth).arg(view.ImageHeight));
 
   const QWidget* client = centralWidget();
   const int width = std::max(client->width() - VScroll1->width() - kViewportOrigin, 0);
@@ -196,7 +197,7 @@ void Form1::ZoomToFrame() {
       RedrawFigures();
     }
   }
-  panel.FrameDragMode = 0;
+  panel.FrameDragMode = framedrag::kNone;
 }
 
 }  // namespace velmor

@@ -77,7 +77,6 @@ class GdiCanvas {
   void SetCurrentY(float y) { currentY_ = y; }
 
   // Screen twips per pixel in x (15 on a 96-dpi screen): decides the point-to-pixel scale.
-  double TwipsPerPixelX() const { return twipsPerPixel_; }
   void SetTwipsPerPixelX(double twips);
 
   // The canvas font. Setting any of these selects it again in place of a font selected with
@@ -100,7 +99,6 @@ class GdiCanvas {
   LogicalFont CanvasFont() const;
   // Makes `font` the one Print and the measures use; returns the one used before.
   LogicalFont SelectFont(const LogicalFont& font);
-  const LogicalFont& SelectedFont() const { return selected_; }
 
   // Width and height in pixels of `text` (UTF-8) in the selected font, unturned.
   int TextWidth(const std::string& text) const;

@@ -12,12 +12,6 @@ namespace {
 using platform::CanvasPoint;
 using platform::GdiCanvas;
 
-int16_t SaturatedInt16(double value) {
-  if (std::isnan(value)) return 0;
-  if (auto v = ToInt16(value)) return *v;
-  return value < 0 ? std::numeric_limits<int16_t>::min() : std::numeric_limits<int16_t>::max();
-}
-
 uint32_t ColorOf(double value) {
   if (!std::isfinite(value)) return 0;
   return static_cast<uint32_t>(static_cast<int64_t>(std::fmod(value, 4294967296.0))) & 0xFFFFFFu;

@@ -115,7 +115,7 @@ inline void Click(Form1& form, QPoint at) {
 
 // A segment drawn with the segment tool at the current zoom (display pixels).
 inline void DrawSegment(Form1& form, QPoint from, QPoint to) {
-  ChooseTool(form, 1);
+  ChooseTool(form, tool::kSegment);
   Drag(form, from, {to});
 }
 

@@ -1,6 +1,7 @@
 // The canvas under real mouse events: rubber bands, the drawing tools, move and delete with
 // undo, the right-button pan, the picks of the trim tools and the position in the status bar.
 #include "app/CanvasDriving.h"
+#include "app/ControlIndexes.h"
 #include "raster/GdiCanvas.h"
 #include "support/FakeModal.h"
 #include "support/FormFixture.h"
@@ -63,38 +64,38 @@ class CanvasMouseTest : public FormTest {
     form().settings.Set(slot::kSegmentCaption, int16_t{1});
     form().Text3->setText(QStringLiteral("abc"));
     const QImage before = Surface();
-    ChooseTool(form(), 1);
+    ChooseTool(form(), tool::kSegment);
     Click(form(), {30, 40});
     QCOMPARE(form().figures.FigureCount, 1);
     QCOMPARE(form().figures.Kind(1), 1);
-    QCOMPARE(Cell(form(), 1, 1), 30.0);
-    QCOMPARE(Cell(form(), 1, 2), 40.0);
-    QCOMPARE(Cell(form(), 1, 3), 30.0);
-    QCOMPARE(Cell(form(), 1, 4), 40.0);
+    QCOMPARE(Cell(form(), 1, fig::kX1), 30.0);
+    QCOMPARE(Cell(form(), 1, fig::kY1), 40.0);
+    QCOMPARE(Cell(form(), 1, fig::kX2), 30.0);
+    QCOMPARE(Cell(form(), 1, fig::kY2), 40.0);
     // One dot, no wings, no caption.
     QCOMPARE(ChangedArea(before, Surface()), QRect(30, 40, 1, 1));
     QCOMPARE(Surface().pixel(30, 40), kRed);
-    QCOMPARE(form().Status(3), QStringLiteral("1"));
+    QCOMPARE(form().Status(status::kFigureCount), QStringLiteral("1"));
   }
 
   void releasePointIsTheLastPointSeenWhileDragging() {
-    ChooseTool(form(), 1);
+    ChooseTool(form(), tool::kSegment);
     Press(form(), {10, 10});
     MoveTo(form(), {50, 10});
     Release(form(), {80, 80});
-    QCOMPARE(Cell(form(), 1, 3), 50.0);
-    QCOMPARE(Cell(form(), 1, 4), 10.0);
+    QCOMPARE(Cell(form(), 1, fig::kX2), 50.0);
+    QCOMPARE(Cell(form(), 1, fig::kY2), 10.0);
   }
 
   void segmentAt200PercentIsStoredAt100WithItsArrowHead() {
     ZoomTo(form(), 200);
     form().panel.ArrowOn = 1;
-    ChooseTool(form(), 1);
+    ChooseTool(form(), tool::kSegment);
     Drag(form(), {20, 20}, {{120, 20}, {220, 20}});
-    QCOMPARE(Cell(form(), 1, 1), 10.0);
-    QCOMPARE(Cell(form(), 1, 3), 110.0);
-    QCOMPARE(Cell(form(), 1, 4), 10.0);
-    QCOMPARE(Cell(form(), 1, 10), 1.0);
+    QCOMPARE(Cell(form(), 1, fig::kX1), 10.0);
+    QCOMPARE(Cell(form(), 1, fig::kX2), 110.0);
+    QCOMPARE(Cell(form(), 1, fig::kY2), 10.0);
+    QCOMPARE(Cell(form(), 1, fig::kArrow), 1.0);
     const QImage surface = Surface();
     QCOMPARE(surface.pixel(100, 20), kRed);
     // Wings of 10 x 2 pixels at 30 degrees end near (202.7, 10) and (202.7, 30).
@@ -107,22 +108,22 @@ class CanvasMouseTest : public FormTest {
   void captionTakesTheRowAfterItsSegment() {
     form().settings.Set(slot::kSegmentCaption, int16_t{1});
     form().Text3->setText(QStringLiteral("ab"));
-    ChooseTool(form(), 1);
+    ChooseTool(form(), tool::kSegment);
     Drag(form(), {20, 100}, {{220, 100}});
     QCOMPARE(form().figures.FigureCount, 2);
     QCOMPARE(form().figures.Kind(1), 1);
     QCOMPARE(form().figures.Kind(2), 4);
-    QCOMPARE(form().figures.Text(2, 3), std::string("ab"));
-    QCOMPARE(form().Status(3), QStringLiteral("2"));
+    QCOMPARE(form().figures.Text(2, fig::text::kString), std::string("ab"));
+    QCOMPARE(form().Status(status::kFigureCount), QStringLiteral("2"));
   }
 
   void fullTableRefusesWithOneMessage() {
     form().settings.Set(slot::kSegmentCaption, int16_t{1});
     form().Text3->setText(QStringLiteral("ab"));
-    for (int row = 1; row <= 1000; ++row) form().figures.At(row, 0) = int16_t{999};
+    for (int row = 1; row <= 1000; ++row) form().figures.At(row, fig::kKind) = int16_t{999};
     form().figures.FigureCount = 1000;
-    form().SetStatus(3, QStringLiteral("1000"));
-    ChooseTool(form(), 1);
+    form().SetStatus(status::kFigureCount, QStringLiteral("1000"));
+    ChooseTool(form(), tool::kSegment);
     Drag(form(), {20, 100}, {{220, 100}});
     QCOMPARE(form().figures.FigureCount, 1000);
     QCOMPARE(modal_->messages.size(), size_t{1});
@@ -130,14 +131,14 @@ class CanvasMouseTest : public FormTest {
     QCOMPARE(modal_->messages[0].title, QStringLiteral("Velmor"));
     QCOMPARE(modal_->messages[0].icon, platform::MsgIcon::None);
     QCOMPARE(modal_->messages[0].buttons, platform::MsgButtons::Ok);
-    QCOMPARE(form().Status(3), QStringLiteral("1000"));
+    QCOMPARE(form().Status(status::kFigureCount), QStringLiteral("1000"));
     QCOMPARE(form().figures.Kind(fig::kUndoRow), 0);
   }
 
   // ---- rubber bands ----
 
   void rubberLineIsShownWhileDraggingAndLeavesNoTrace() {
-    ChooseTool(form(), 4);  // text with an empty box: the band, then nothing drawn
+    ChooseTool(form(), tool::kText);  // text with an empty box: the band, then nothing drawn
     const QImage before = Surface();
     Press(form(), {20, 20});
     MoveTo(form(), {100, 60});
@@ -151,14 +152,14 @@ class CanvasMouseTest : public FormTest {
   }
 
   void rubberBandOfTheMoveToolGoesWhenNothingIsMoved() {
-    ChooseTool(form(), 8);
+    ChooseTool(form(), tool::kMove);
     const QImage before = Surface();
     Drag(form(), {20, 20}, {{60, 70}, {90, 30}});
     QCOMPARE(Surface(), before);
   }
 
   void rubberBandSurvivesAnotherPenBetweenMoves() {
-    ChooseTool(form(), 4);
+    ChooseTool(form(), tool::kText);
     const QImage before = Surface();
     Press(form(), {20, 20});
     MoveTo(form(), {100, 60});
@@ -175,7 +176,7 @@ class CanvasMouseTest : public FormTest {
   }
 
   void refreshDuringTheDragDoesNotStrandTheBand() {
-    ChooseTool(form(), 4);
+    ChooseTool(form(), tool::kText);
     const QImage before = Surface();
     Press(form(), {20, 20});
     MoveTo(form(), {100, 60});
@@ -186,7 +187,7 @@ class CanvasMouseTest : public FormTest {
   }
 
   void rubberBoxOfACutLeavesNoTrace() {
-    form().Toolbar1_ButtonClick(11);
+    form().Toolbar1_ButtonClick(toolbar::kCut);
     const QImage before = Surface();
     Drag(form(), {10, 10}, {{80, 50}, {40, 90}});
     QCOMPARE(Surface(), before);
@@ -194,14 +195,14 @@ class CanvasMouseTest : public FormTest {
   }
 
   void rubberCircleIsErasedBeforeTheCircleIsDrawn() {
-    ChooseTool(form(), 3);
+    ChooseTool(form(), tool::kCircle);
     const QImage before = Surface();
     Press(form(), {100, 100});
     MoveTo(form(), {160, 100});  // radius 60
     QVERIFY(ChangedArea(before, Surface()).width() >= 120);
     MoveTo(form(), {100, 120});  // radius 20
     Release(form(), {100, 120});
-    QCOMPARE(Cell(form(), 1, 3), 20.0);
+    QCOMPARE(Cell(form(), 1, fig::kRadius), 20.0);
     const QRect changed = ChangedArea(before, Surface());
     QVERIFY2(QRect(79, 79, 43, 43).contains(changed), qPrintable(QString("%1,%2 %3x%4")
                                                                      .arg(changed.x())
@@ -216,11 +217,11 @@ class CanvasMouseTest : public FormTest {
     form().settings.Set(slot::kFixedCircle, int16_t{1});
     form().settings.Set(slot::kCircleRadius, int16_t{20});
     ZoomTo(form(), 200);
-    ChooseTool(form(), 3);
+    ChooseTool(form(), tool::kCircle);
     Drag(form(), {100, 100}, {{105, 100}});
-    QCOMPARE(Cell(form(), 1, 1), 50.0);
-    QCOMPARE(Cell(form(), 1, 3), 20.0);
-    QCOMPARE(Cell(form(), 1, 10), 1.0);
+    QCOMPARE(Cell(form(), 1, fig::kX1), 50.0);
+    QCOMPARE(Cell(form(), 1, fig::kRadius), 20.0);
+    QCOMPARE(Cell(form(), 1, fig::kEllipseRatio), 1.0);
     const QImage surface = Surface();
     int rightmost = -1;
     for (int x = 0; x < surface.width(); ++x)
@@ -233,14 +234,14 @@ class CanvasMouseTest : public FormTest {
 
   void textFollowsTheDragDirection() {
     form().Text3->setText(QStringLiteral("AB"));
-    ChooseTool(form(), 4);
+    ChooseTool(form(), tool::kText);
     Click(form(), {20, 20});
     QCOMPARE(form().figures.Kind(1), 4);
-    QCOMPARE(form().figures.Text(1, 3), std::string("AB"));
-    QCOMPARE(Cell(form(), 1, 10), 0.0);
-    QCOMPARE(form().figures.Text(1, 4), std::string("IPAGothic"));
+    QCOMPARE(form().figures.Text(1, fig::text::kString), std::string("AB"));
+    QCOMPARE(Cell(form(), 1, fig::text::kAngle), 0.0);
+    QCOMPARE(form().figures.Text(1, fig::text::kFontName), std::string("IPAGothic"));
     Drag(form(), {50, 150}, {{50, 50}});  // up the screen
-    QVERIFY(qAbs(Cell(form(), 2, 10) - -270.0) < 1e-6);
+    QVERIFY(qAbs(Cell(form(), 2, fig::text::kAngle) - -270.0) < 1e-6);
     QCOMPARE(form().figures.FigureCount, 2);
   }
 
@@ -248,45 +249,45 @@ class CanvasMouseTest : public FormTest {
 
   void movingARectangleShiftsBothCornersByTheDragAtStoredScale() {
     ZoomTo(form(), 200);
-    ChooseTool(form(), 2);
+    ChooseTool(form(), tool::kRectangle);
     Drag(form(), {20, 20}, {{60, 40}});
-    QCOMPARE(Cell(form(), 1, 3), 30.0);
-    ChooseTool(form(), 8);
+    QCOMPARE(Cell(form(), 1, fig::kX2), 30.0);
+    ChooseTool(form(), tool::kMove);
     Drag(form(), {21, 19}, {{40, 30}, {61, 39}});
-    QCOMPARE(Cell(form(), 1, 1), 30.0);
-    QCOMPARE(Cell(form(), 1, 2), 20.0);
-    QCOMPARE(Cell(form(), 1, 3), 50.0);
-    QCOMPARE(Cell(form(), 1, 4), 30.0);
+    QCOMPARE(Cell(form(), 1, fig::kX1), 30.0);
+    QCOMPARE(Cell(form(), 1, fig::kY1), 20.0);
+    QCOMPARE(Cell(form(), 1, fig::kX2), 50.0);
+    QCOMPARE(Cell(form(), 1, fig::kY2), 30.0);
     QVERIFY(form().UNDB->isEnabled());
     form().UNDB->click();
-    QCOMPARE(Cell(form(), 1, 1), 10.0);
-    QCOMPARE(Cell(form(), 1, 3), 30.0);
+    QCOMPARE(Cell(form(), 1, fig::kX1), 10.0);
+    QCOMPARE(Cell(form(), 1, fig::kX2), 30.0);
     QVERIFY(!form().UNDB->isEnabled());
   }
 
   void movingACircleShiftsOnlyItsCentre() {
     form().settings.Set(slot::kFixedCircle, int16_t{1});
     form().settings.Set(slot::kCircleRadius, int16_t{10});
-    ChooseTool(form(), 3);
+    ChooseTool(form(), tool::kCircle);
     Click(form(), {50, 50});
-    ChooseTool(form(), 8);
+    ChooseTool(form(), tool::kMove);
     Drag(form(), {50, 50}, {{70, 80}});
-    QCOMPARE(Cell(form(), 1, 1), 70.0);
-    QCOMPARE(Cell(form(), 1, 2), 80.0);
-    QCOMPARE(Cell(form(), 1, 3), 10.0);
+    QCOMPARE(Cell(form(), 1, fig::kX1), 70.0);
+    QCOMPARE(Cell(form(), 1, fig::kY1), 80.0);
+    QCOMPARE(Cell(form(), 1, fig::kRadius), 10.0);
     const QImage surface = Surface();
     QVERIFY(RedNear(surface, 80, 80));
     QVERIFY(!RedNear(surface, 60, 50));
     form().UNDB->click();
-    QCOMPARE(Cell(form(), 1, 1), 50.0);
-    QCOMPARE(Cell(form(), 1, 2), 50.0);
+    QCOMPARE(Cell(form(), 1, fig::kX1), 50.0);
+    QCOMPARE(Cell(form(), 1, fig::kY1), 50.0);
   }
 
   void deleteHidesTheNearestFigureAndUndoBringsItBack() {
-    ChooseTool(form(), 1);
+    ChooseTool(form(), tool::kSegment);
     Drag(form(), {10, 30}, {{200, 30}});
     Drag(form(), {10, 90}, {{200, 90}});
-    ChooseTool(form(), 9);
+    ChooseTool(form(), tool::kDelete);
     Click(form(), {100, 80});
     QCOMPARE(form().figures.Kind(2), 999);
     QCOMPARE(form().figures.Kind(1), 1);
@@ -311,9 +312,9 @@ class CanvasMouseTest : public FormTest {
   }
 
   void newPictureDropsTheFiguresAndTheUndo() {
-    ChooseTool(form(), 1);
+    ChooseTool(form(), tool::kSegment);
     Drag(form(), {10, 30}, {{200, 30}});
-    ChooseTool(form(), 9);
+    ChooseTool(form(), tool::kDelete);
     Click(form(), {100, 30});
     QVERIFY(form().UNDB->isEnabled());
     const QString file = f_->folder.filePath(QStringLiteral("next.bmp"));
@@ -333,7 +334,7 @@ class CanvasMouseTest : public FormTest {
     LoadPicture(form(), PatternPicture(1500, 1000));
     form().HScroll1->setValue(100);
     form().VScroll1->setValue(40);
-    ChooseTool(form(), 1);
+    ChooseTool(form(), tool::kSegment);
     Drag(form(), {300, 200}, {{280, 210}, {250, 170}}, Qt::RightButton);
     QCOMPARE(form().HScroll1->value(), 150);
     QCOMPARE(form().VScroll1->value(), 70);
@@ -348,10 +349,10 @@ class CanvasMouseTest : public FormTest {
     for (int zoom : {100, 300}) {
       ZoomTo(form(), zoom);
       MoveTo(form(), {10, 20});
-      QCOMPARE(form().Status(6), QStringLiteral(" X=10 Y=20"));
-      form().SetStatus(6, QString());
+      QCOMPARE(form().Status(status::kPosition), QStringLiteral(" X=10 Y=20"));
+      form().SetStatus(status::kPosition, QString());
       form().Picture2_MouseMove(1, 0, 12.5f, 7);
-      QCOMPARE(form().Status(6), QStringLiteral(" X=12.5 Y=7"));
+      QCOMPARE(form().Status(status::kPosition), QStringLiteral(" X=12.5 Y=7"));
     }
   }
 
@@ -366,10 +367,10 @@ class CanvasMouseTest : public FormTest {
     QCOMPARE(shapeAfterMove(8, 0), Qt::SizeAllCursor);
     QCOMPARE(shapeAfterMove(9, 0), Qt::ArrowCursor);
     QCOMPARE(shapeAfterMove(13, 0), Qt::ArrowCursor);
-    form().Toolbar1_ButtonClick(6);
+    form().Toolbar1_ButtonClick(toolbar::kZoomFrame);
     form().Picture2_MouseMove(1, 0, 5, 5);
     QCOMPARE(form().Picture2->cursor().shape(), Qt::CrossCursor);
-    ChooseTool(form(), 9);
+    ChooseTool(form(), tool::kDelete);
     form().Picture2_MouseDown(2, 0, 5, 5);
     QCOMPARE(form().Picture2->cursor().shape(), Qt::SizeAllCursor);
   }
@@ -386,28 +387,28 @@ class CanvasMouseTest : public FormTest {
   void pickMarksTheSegmentAndChoosesTheEndToMove() {
     QFETCH(QPoint, click);
     QFETCH(int, marker);
-    ChooseTool(form(), 1);
+    ChooseTool(form(), tool::kSegment);
     Drag(form(), {10, 50}, {{110, 50}});
-    ChooseTool(form(), 10);
+    ChooseTool(form(), tool::kTrimBoth);
     Click(form(), click);
     QCOMPARE(form().drag.Picks[0][0], 1);
     QCOMPARE(form().drag.Picks[0][1], marker);
     QCOMPARE(Surface().pixel(30, 50), qRgb(127, 255, 255));
     // Another tool forgets the pick.
-    ChooseTool(form(), 11);
+    ChooseTool(form(), tool::kTrimOne);
     QCOMPARE(form().drag.Picks[0][0], 0);
   }
 
   void frameZoomArmedFromTheToolbarZoomsOnRelease() {
-    form().Toolbar1_ButtonClick(6);
+    form().Toolbar1_ButtonClick(toolbar::kZoomFrame);
     Drag(form(), {0, 0}, {{100, 50}, {150, 100}});
     QCOMPARE(form().view.ZoomPercent, int16_t{400});
     QCOMPARE(form().panel.FrameDragMode, int16_t{0});
   }
 
   void choosingAToolCancelsAnArmedFrame() {
-    form().Toolbar1_ButtonClick(11);
-    ChooseTool(form(), 2);
+    form().Toolbar1_ButtonClick(toolbar::kCut);
+    ChooseTool(form(), tool::kRectangle);
     Drag(form(), {10, 10}, {{50, 30}});
     QCOMPARE(form().figures.FigureCount, 1);
   }

@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 
 #include "app/CanvasDriving.h"
+#include "app/ControlIndexes.h"
 #include "platform/Clipboard.h"
 #include "support/FakeModal.h"
 #include "support/FormFixture.h"
@@ -22,9 +23,9 @@ class ClipboardCommandsTest : public FormTest {
   const QImage picture_ = PatternPicture(160, 120);
 
   void DrawFigures() {
-    ChooseTool(form(), 1);
+    ChooseTool(form(), tool::kSegment);
     Drag(form(), {10, 20}, {{150, 20}});
-    ChooseTool(form(), 2);
+    ChooseTool(form(), tool::kRectangle);
     Drag(form(), {30, 40}, {{90, 100}});
   }
 
@@ -76,7 +77,7 @@ class ClipboardCommandsTest : public FormTest {
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("kept"));
     QCOMPARE(form().panel.FrameDragMode, int16_t{0});
     // The next drag draws again.
-    ChooseTool(form(), 2);
+    ChooseTool(form(), tool::kRectangle);
     Drag(form(), {10, 10}, {{40, 40}});
     QCOMPARE(form().figures.FigureCount, 1);
   }
@@ -133,7 +134,7 @@ class ClipboardCommandsTest : public FormTest {
     QCOMPARE(form().Picture2->Picture(), pasted);
     QCOMPARE(form().Picture2->size(), QSize(120, 90));
     QCOMPARE(form().Picture2->pos(), QPoint(0, 0));
-    QCOMPARE(form().Status(2), QStringLiteral("120 × 90"));
+    QCOMPARE(form().Status(status::kImageSize), QStringLiteral("120 × 90"));
     QCOMPARE(form().figures.FigureCount, 2);
     const QImage& surface = form().Picture2->Surface();
     QCOMPARE(surface.pixel(60, 20), qRgb(255, 0, 0));  // the segment

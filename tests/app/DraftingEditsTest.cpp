@@ -20,7 +20,7 @@ class DraftingEditsTest : public FormTest {
 
 
   Seg Row(int row) {
-    return {Cell(form(), row, 1), Cell(form(), row, 2), Cell(form(), row, 3), Cell(form(), row, 4)};
+    return {Cell(form(), row, fig::kX1), Cell(form(), row, fig::kY1), Cell(form(), row, fig::kX2), Cell(form(), row, fig::kY2)};
   }
   static bool Near(const Seg& a, const Seg& b, double tolerance = 1e-3) {
     return qAbs(a.x1 - b.x1) <= tolerance && qAbs(a.y1 - b.y1) <= tolerance &&
@@ -70,7 +70,7 @@ class DraftingEditsTest : public FormTest {
   void bothTrimMovesEachPickedEndToTheCrossing() {
     DrawSegment(form(), {0, 0}, {10, 0});
     DrawSegment(form(), {5, -5}, {5, 5});
-    ClickWith(10, {{1, 0}, {5, -4}});
+    ClickWith(tool::kTrimBoth, {{1, 0}, {5, -4}});
     ExpectRow(1, {0, 0, 5, 0});
     ExpectRow(2, {5, -5, 5, 0});
     QVERIFY(modal_->messages.empty());
@@ -86,7 +86,7 @@ class DraftingEditsTest : public FormTest {
   void oneTrimChangesOnlyTheSecondSegment() {
     DrawSegment(form(), {0, 0}, {10, 0});
     DrawSegment(form(), {5, -5}, {5, 5});
-    ClickWith(11, {{1, 0}, {5, -4}});
+    ClickWith(tool::kTrimOne, {{1, 0}, {5, -4}});
     ExpectRow(1, {0, 0, 10, 0}, 0);
     ExpectRow(2, {5, -5, 5, 0});
     form().UNDB->click();
@@ -97,14 +97,14 @@ class DraftingEditsTest : public FormTest {
   void theEndNearerTheClickStays() {
     DrawSegment(form(), {0, 0}, {10, 0});
     DrawSegment(form(), {5, -5}, {5, 5});
-    ClickWith(10, {{9, 0}, {5, -4}});
+    ClickWith(tool::kTrimBoth, {{9, 0}, {5, -4}});
     ExpectRow(1, {5, 0, 10, 0});
   }
 
   void aClickHalfwayMovesTheSecondEnd() {
     DrawSegment(form(), {0, 0}, {10, 0});
     DrawSegment(form(), {7, -5}, {7, 5});
-    ClickWith(10, {{5, 1}, {7, -4}});
+    ClickWith(tool::kTrimBoth, {{5, 1}, {7, -4}});
     ExpectRow(1, {0, 0, 7, 0});
   }
 
@@ -112,16 +112,16 @@ class DraftingEditsTest : public FormTest {
     DrawSegment(form(), {0, 0}, {10, 0});
     DrawSegment(form(), {5, -5}, {5, 5});
     ZoomTo(form(), 200);
-    ClickWith(10, {{2, 0}, {10, -8}});
+    ClickWith(tool::kTrimBoth, {{2, 0}, {10, -8}});
     ExpectRow(1, {0, 0, 5, 0});
     ExpectRow(2, {5, -5, 5, 0});
   }
 
   void extendLengthensAndCutsToTheFootOfThePerpendicular() {
     DrawSegment(form(), {0, 0}, {10, 0});
-    ClickWith(12, {{1, 0}, {20, 7}});
+    ClickWith(tool::kExtend, {{1, 0}, {20, 7}});
     ExpectRow(1, {0, 0, 20, 0});
-    ClickWith(12, {{1, 0}, {3, -4}});
+    ClickWith(tool::kExtend, {{1, 0}, {3, -4}});
     ExpectRow(1, {0, 0, 3, 0});
     QVERIFY(modal_->messages.empty());
     form().UNDB->click();
@@ -131,7 +131,7 @@ class DraftingEditsTest : public FormTest {
   void extendAt200PercentTakesTheTargetInDisplayPixels() {
     DrawSegment(form(), {0, 0}, {10, 0});
     ZoomTo(form(), 200);
-    ClickWith(12, {{2, 0}, {40, 14}});
+    ClickWith(tool::kExtend, {{2, 0}, {40, 14}});
     ExpectRow(1, {0, 0, 20, 0});
   }
 
@@ -205,16 +205,16 @@ class DraftingEditsTest : public FormTest {
     form().Text4->setText(QStringLiteral("3"));
     form().Text6->setText(distance);
     const QPoint middle = (from + to) / 2 * zoom / 100;
-    ClickWith(13, {middle});
+    ClickWith(tool::kParallel, {middle});
     QVERIFY(modal_->messages.empty());
     QCOMPARE(form().figures.FigureCount, 2);
     QCOMPARE(form().figures.Kind(2), 1);
     ExpectRow(2, {expected.x(), expected.y(), expected.width(), expected.height()});
     // The panel's pen, not the picked segment's.
-    QCOMPARE(Cell(form(), 2, 5), 3.0);
-    QCOMPARE(Cell(form(), 2, 6), 2.0);
-    QCOMPARE(Cell(form(), 2, 7), double(PackedRgb(255, 0, 0)));
-    QCOMPARE(Cell(form(), 2, 10), 1.0);
+    QCOMPARE(Cell(form(), 2, fig::kLineWidth), 3.0);
+    QCOMPARE(Cell(form(), 2, fig::kLineStyle), 2.0);
+    QCOMPARE(Cell(form(), 2, fig::kLineColor), double(PackedRgb(255, 0, 0)));
+    QCOMPARE(Cell(form(), 2, fig::kArrow), 1.0);
     QCOMPARE(form().drag.Picks[0][0], 0);
     // Shown at once: the new segment is on the canvas.
     const double z = zoom / 100.0;
@@ -235,17 +235,17 @@ class DraftingEditsTest : public FormTest {
     QFETCH(QString, distance);
     DrawSegment(form(), {0, 50}, {100, 50});
     form().Text6->setText(distance);
-    ClickWith(13, {{50, 50}});
+    ClickWith(tool::kParallel, {{50, 50}});
     ExpectOneMessage(QStringLiteral("移動距離を入力してください。進行方向左側は負の値で入力！"),
                      QStringLiteral("確認"), platform::MsgIcon::Question);
     QCOMPARE(form().figures.FigureCount, 1);
   }
 
   void parallelOfAZeroLengthSegmentCannotBeMade() {
-    ChooseTool(form(), 1);
+    ChooseTool(form(), tool::kSegment);
     Click(form(), {50, 50});
     form().Text6->setText(QStringLiteral("10"));
-    ClickWith(13, {{50, 50}});
+    ClickWith(tool::kParallel, {{50, 50}});
     ExpectOneMessage(QStringLiteral("平行移動できません。"), QStringLiteral("Error"),
                      platform::MsgIcon::Exclamation);
     QCOMPARE(form().figures.FigureCount, 1);
@@ -254,10 +254,10 @@ class DraftingEditsTest : public FormTest {
 
   void parallelOnAFullTableIsRefused() {
     DrawSegment(form(), {0, 50}, {100, 50});
-    for (int row = 2; row <= 1000; ++row) form().figures.At(row, 0) = int16_t{999};
+    for (int row = 2; row <= 1000; ++row) form().figures.At(row, fig::kKind) = int16_t{999};
     form().figures.FigureCount = 1000;
     form().Text6->setText(QStringLiteral("10"));
-    ClickWith(13, {{50, 50}});
+    ClickWith(tool::kParallel, {{50, 50}});
     ExpectOneMessage(QStringLiteral("これ以上作画出来ません。"), QStringLiteral("Velmor"),
                      platform::MsgIcon::None);
     QCOMPARE(form().figures.FigureCount, 1000);
@@ -268,7 +268,7 @@ class DraftingEditsTest : public FormTest {
   void parallelCannotBeUndone() {
     DrawSegment(form(), {0, 50}, {100, 50});
     form().Text6->setText(QStringLiteral("10"));
-    ClickWith(13, {{50, 50}});
+    ClickWith(tool::kParallel, {{50, 50}});
     QCOMPARE(form().figures.FigureCount, 2);
     QVERIFY(!form().UNDB->isEnabled());
   }

@@ -7,6 +7,7 @@
 #include <QtTest>
 
 #include "capture/FullScreenSelector.h"
+#include "app/ControlIndexes.h"
 #include "capture/ScreenCapture.h"
 #include "platform/Clipboard.h"
 #include "support/FakeModal.h"
@@ -103,7 +104,7 @@ class Form1CaptureTest : public QObject {
     LoadPicture(f, Pattern(50, 50));
     f.form->panel.ZoomStep = 50;
     f.form->ZoomIn();
-    f.form->Toolbar1Buttons.at(15)->trigger();
+    f.form->Toolbar1Buttons.at(velmor::toolbar::kCapture)->trigger();
 
     velmor::FullScreenSelector* selector = f.form->Capture().frmFullScreen();
     QVERIFY(selector && selector->isVisible());
@@ -121,7 +122,7 @@ class Form1CaptureTest : public QObject {
     QCOMPARE(f.form->Picture2->Picture(), region);
     QCOMPARE(f.form->view.ZoomPercent, int16_t{100});
     QCOMPARE(f.form->Picture2->size(), QSize(150, 90));
-    QCOMPARE(f.form->Status(2), QStringLiteral("150 × 90"));
+    QCOMPARE(f.form->Status(velmor::status::kImageSize), QStringLiteral("150 × 90"));
     QCOMPARE(platform::clipboard::GetPicture(), region);
     QVERIFY(selector->isHidden());
     QVERIFY(f.form->isVisible() && !f.form->isMinimized());
@@ -137,7 +138,7 @@ class Form1CaptureTest : public QObject {
     FakeModal modal;
     f.form->show();
     LoadPicture(f, Pattern(300, 200));
-    f.form->Opb_Click(2);
+    f.form->Opb_Click(velmor::tool::kRectangle);
     f.form->Picture2_MouseDown(1, 0, 10, 10);
     f.form->Picture2_MouseMove(1, 0, 60, 40);
     f.form->Picture2_MouseUp(1, 0, 60, 40);
@@ -156,7 +157,7 @@ class Form1CaptureTest : public QObject {
     QCOMPARE(f.form->Picture2->size(), QSize(400, 200));
     QCOMPARE(f.form->view.ImageWidth, 200);
     QCOMPARE(f.form->view.ImageHeight, 100);
-    QCOMPARE(f.form->Status(2), QStringLiteral("200 × 100"));
+    QCOMPARE(f.form->Status(velmor::status::kImageSize), QStringLiteral("200 × 100"));
     f.form->ZoomActualSize();
     QCOMPARE(f.form->Picture2->size(), QSize(200, 100));
   }

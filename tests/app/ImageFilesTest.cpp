@@ -11,6 +11,7 @@
 #include <csignal>
 
 #include "support/FakeModal.h"
+#include "app/ControlIndexes.h"
 #include "support/FormFixture.h"
 #include "view/CanvasWidget.h"
 
@@ -121,8 +122,8 @@ class ImageFilesTest : public QObject {
     QCOMPARE(form().ImageFileName, QStringLiteral("site.A-12.jpg"));
     QCOMPARE(form().Text3->text(), QStringLiteral("site"));
     QCOMPARE(form().windowTitle(), QStringLiteral("Velmor  site.A-12.jpg"));
-    QCOMPARE(form().Status(1), QStringLiteral("画像ロード完了"));
-    QCOMPARE(form().Status(2), QStringLiteral("64 × 48"));
+    QCOMPARE(form().Status(velmor::status::kPrompt), QStringLiteral("画像ロード完了"));
+    QCOMPARE(form().Status(velmor::status::kImageSize), QStringLiteral("64 × 48"));
     QCOMPARE(form().figures.FigureCount, 0);
     QCOMPARE(form().view.ZoomPercent, int16_t{100});
     QCOMPARE(form().Picture2->size(), QSize(64, 48));
@@ -131,11 +132,11 @@ class ImageFilesTest : public QObject {
 
   void cancelledDialogsOnlyPrompt() {
     form().OpenImage();
-    QCOMPARE(form().Status(1), QStringLiteral("画像ﾌｧｲﾙを指示"));
+    QCOMPARE(form().Status(velmor::status::kPrompt), QStringLiteral("画像ﾌｧｲﾙを指示"));
     QCOMPARE(form().ImageFileName, QString());
     QCOMPARE(form().windowTitle(), QStringLiteral("Velmor"));
     form().SaveImage();
-    QCOMPARE(form().Status(1), QStringLiteral("保存画像ﾌｧｲﾙを指示"));
+    QCOMPARE(form().Status(velmor::status::kPrompt), QStringLiteral("保存画像ﾌｧｲﾙを指示"));
     QCOMPARE(form().ImageFolder, QString());
     QVERIFY(modal_->messages.empty());
   }
@@ -153,7 +154,7 @@ class ImageFilesTest : public QObject {
     QCOMPARE(form().figures.FigureCount, 2);
     QCOMPARE(form().view.ZoomPercent, int16_t{150});
     QVERIFY(!form().Picture2->HasPicture());
-    QCOMPARE(form().Status(1), QStringLiteral("画像ﾌｧｲﾙを指示"));
+    QCOMPARE(form().Status(velmor::status::kPrompt), QStringLiteral("画像ﾌｧｲﾙを指示"));
     QCOMPARE(form().windowTitle(), QStringLiteral("Velmor"));
   }
 
@@ -216,7 +217,7 @@ class ImageFilesTest : public QObject {
     QCOMPARE(form().Picture2->Picture().size(), QSize(40, 30));
     QCOMPARE(form().Picture2->size(), QSize(80, 60));
     QCOMPARE(form().windowTitle(), QStringLiteral("Velmor  good.bmp"));
-    QCOMPARE(form().Status(1), QStringLiteral("画像ﾌｧｲﾙを指示"));
+    QCOMPARE(form().Status(velmor::status::kPrompt), QStringLiteral("画像ﾌｧｲﾙを指示"));
     QCOMPARE(modal_->messages.size(), size_t{1});
     QVERIFY(modal_->messages.front().text.contains(FilePath(QStringLiteral("bad.jpg"))));
     QCOMPARE(modal_->messages.front().title, QStringLiteral("Velmor"));
@@ -239,7 +240,7 @@ class ImageFilesTest : public QObject {
     QCOMPARE(dialog.Filter, QStringLiteral("画像ﾌｧｲﾙ|*.jpg;*.bmp"));
     QCOMPARE(dialog.FilterIndex, 1);
     QCOMPARE(dialog.Flags, 4);
-    QCOMPARE(form().Status(1), QStringLiteral("正常に保存できました。"));
+    QCOMPARE(form().Status(velmor::status::kPrompt), QStringLiteral("正常に保存できました。"));
     QCOMPARE(form().ImageFolder, out);
     QVERIFY(modal_->messages.empty());
 
@@ -267,7 +268,7 @@ class ImageFilesTest : public QObject {
       const DiscFullAfter full(100);  // the JPEG is larger: its write runs out of space
       form().SaveImage();
     }
-    QCOMPARE(form().Status(1), QStringLiteral("保存画像ﾌｧｲﾙを指示"));
+    QCOMPARE(form().Status(velmor::status::kPrompt), QStringLiteral("保存画像ﾌｧｲﾙを指示"));
     QCOMPARE(modal_->messages.size(), size_t{1});
     QVERIFY(modal_->messages.front().text.contains(target));
     QVERIFY(modal_->messages.front().text.contains(QStringLiteral("保存できませんでした")));
@@ -284,7 +285,7 @@ class ImageFilesTest : public QObject {
     form().SaveImage();
     QCOMPARE(modal_->messages.size(), size_t{1});
     QVERIFY(!QFile::exists(FilePath(QStringLiteral("missing/out.jpg"))));
-    QVERIFY(form().Status(1) != QStringLiteral("正常に保存できました。"));
+    QVERIFY(form().Status(velmor::status::kPrompt) != QStringLiteral("正常に保存できました。"));
   }
 
   void qualityTheDialogWouldShowAs100SavesAt100() {
@@ -295,7 +296,7 @@ class ImageFilesTest : public QObject {
       Answer(*modal_, FilePath(QStringLiteral("q.jpg")));
       form().SaveImage();
       QVERIFY(QFile::exists(FilePath(QStringLiteral("q.jpg"))));
-      QCOMPARE(form().Status(1), QStringLiteral("正常に保存できました。"));
+      QCOMPARE(form().Status(velmor::status::kPrompt), QStringLiteral("正常に保存できました。"));
     }
     QVERIFY(modal_->messages.empty());
   }
@@ -304,7 +305,7 @@ class ImageFilesTest : public QObject {
     form().settings.Set(slot::kJpegQuality, 80.0);
     Answer(*modal_, FilePath(QStringLiteral("empty.jpg")));
     form().SaveImage();
-    QCOMPARE(form().Status(1), QStringLiteral("正常に保存できました。"));
+    QCOMPARE(form().Status(velmor::status::kPrompt), QStringLiteral("正常に保存できました。"));
     QCOMPARE(QImage(FilePath(QStringLiteral("empty.jpg"))).size(), form().Picture2->size());
   }
 };

@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "app/DialogJ.h"
+#include "app/ControlIndexes.h"
 #include "platform/Clipboard.h"
 #include "core/settings/SettingsFile.h"
 #include "support/FakeModal.h"
@@ -49,7 +50,7 @@ void LoadPicture(FormFixture& f, const QImage& picture) {
 }
 
 void AddSegment(FormFixture& f, float x1, float y1, float x2, float y2) {
-  f.form->Opb_Click(1);
+  f.form->Opb_Click(velmor::tool::kSegment);
   f.form->Picture2_MouseDown(1, 0, x1, y1);
   f.form->Picture2_MouseMove(1, 0, x2, y2);
   f.form->Picture2_MouseUp(1, 0, x2, y2);
@@ -127,7 +128,7 @@ class MenusToolbarTest : public QObject {
   void menuIndexesWithoutAnActionDoNothing() {
     FormFixture f;
     FakeModal modal;
-    f.form->FileK_Click(2);
+    f.form->FileK_Click(velmor::filemenu::kSeparator);
     f.form->FileK_Click(7);
     f.form->HelpK_Click(1);
     for (int separator : {1, 3, 5, 10, 14, 17}) f.form->Toolbar1_ButtonClick(separator);
@@ -218,7 +219,7 @@ class MenusToolbarTest : public QObject {
     Button(other, 13)->trigger();
     QCOMPARE(other.form->Picture2->Picture(), picture);
     QCOMPARE(other.form->view.ZoomPercent, int16_t{100});
-    QCOMPARE(other.form->Status(2), QStringLiteral("64 × 48"));
+    QCOMPARE(other.form->Status(velmor::status::kImageSize), QStringLiteral("64 × 48"));
   }
 
   void settingsButtonOpensDialogJModallyThroughTheSeam() {
@@ -344,7 +345,7 @@ class MenusToolbarTest : public QObject {
     FakeModal modal;
     modal.onRunDialog = [](QDialog&) { throw std::runtime_error("dialog broke"); };
     Button(f, 18)->trigger();
-    f.form->FileK_Click(0);  // the program goes on
+    f.form->FileK_Click(velmor::filemenu::kOpen);  // the program goes on
     QCOMPARE(modal.dialogs.size(), size_t{1});
 
     modal.onRunDialog = [](QDialog&) { throw 42; };

@@ -11,6 +11,7 @@
 #include <random>
 
 #include "app/CanvasDriving.h"
+#include "app/ControlIndexes.h"
 #include "platform/Clipboard.h"
 #include "support/FakeModal.h"
 #include "support/FormFixture.h"
@@ -180,8 +181,8 @@ class SoakTest : public FormTest {
       if (t.Kind(row) != fig::kSegment) continue;
       const double k = Uniform(0, 100) / 100.0;
       const double zoom = form().view.ZoomPercent / 100.0;
-      const double x = (t.Num(row, 1) + k * (t.Num(row, 3) - t.Num(row, 1))) * zoom;
-      const double y = (t.Num(row, 2) + k * (t.Num(row, 4) - t.Num(row, 2))) * zoom;
+      const double x = (t.Num(row, fig::kX1) + k * (t.Num(row, fig::kX2) - t.Num(row, fig::kX1))) * zoom;
+      const double y = (t.Num(row, fig::kY1) + k * (t.Num(row, fig::kY2) - t.Num(row, fig::kY1))) * zoom;
       if (std::abs(x) < 30000 && std::abs(y) < 30000) return {int(x) + Uniform(-3, 3), int(y)};
     }
     return VisiblePoint();
@@ -230,13 +231,13 @@ class SoakTest : public FormTest {
         DragWith(4);
         break;
       case Act::kMove: {
-        ChooseTool(w, 8);
+        ChooseTool(w, tool::kMove);
         const QPoint from = Chance(70) ? NearSegmentPoint() : VisiblePoint();
         Drag(w, from, {from + QPoint(Uniform(-60, 60), Uniform(-60, 60))});
         break;
       }
       case Act::kDelete:
-        ClickWith(9, Chance(70) ? NearSegmentPoint() : VisiblePoint());
+        ClickWith(tool::kDelete, Chance(70) ? NearSegmentPoint() : VisiblePoint());
         break;
       case Act::kTrimBoth:
       case Act::kTrimOne:
@@ -253,25 +254,25 @@ class SoakTest : public FormTest {
             QStringLiteral("5"), QStringLiteral("20"), QStringLiteral("-15"), QStringLiteral("0.5"),
             QStringLiteral("120"), QStringLiteral("0"), QStringLiteral(""), QStringLiteral("abc"),
             QStringLiteral("1e6"), QStringLiteral("1e300")}));
-        ClickWith(13, NearSegmentPoint());
+        ClickWith(tool::kParallel, NearSegmentPoint());
         break;
       case Act::kZoomIn: {
         SetZoomStep(Uniform(1, 100));
         if (CanvasPixels(w.view.ZoomPercent + w.panel.ZoomStep) > kCanvasPixelBudget)
-          w.Toolbar1Buttons.at(8)->trigger();
+          w.Toolbar1Buttons.at(toolbar::kZoomOut)->trigger();
         else
-          w.Toolbar1Buttons.at(7)->trigger();
+          w.Toolbar1Buttons.at(toolbar::kZoomIn)->trigger();
         break;
       }
       case Act::kZoomOut:
         SetZoomStep(Uniform(1, 100));
-        w.Toolbar1Buttons.at(8)->trigger();
+        w.Toolbar1Buttons.at(toolbar::kZoomOut)->trigger();
         break;
       case Act::kZoomActual:
-        w.Toolbar1Buttons.at(9)->trigger();
+        w.Toolbar1Buttons.at(toolbar::kZoomActual)->trigger();
         break;
       case Act::kZoomFrame: {
-        w.Toolbar1Buttons.at(6)->trigger();
+        w.Toolbar1Buttons.at(toolbar::kZoomFrame)->trigger();
         const QPoint from = VisiblePoint();
         QPoint to = from + QPoint(Uniform(-400, 400), Uniform(-300, 300));
         // A frame small enough to blow the canvas past the budget becomes a larger one.
@@ -303,17 +304,17 @@ class SoakTest : public FormTest {
         const QImage next = platform::clipboard::GetPicture();
         if (CanvasPixels(100) <= kCanvasPixelBudget &&
             qint64(next.width()) * next.height() <= kCanvasPixelBudget)
-          w.Toolbar1Buttons.at(13)->trigger();
+          w.Toolbar1Buttons.at(toolbar::kPaste)->trigger();
         break;
       }
       case Act::kCut: {
-        w.Toolbar1Buttons.at(11)->trigger();
+        w.Toolbar1Buttons.at(toolbar::kCut)->trigger();
         const QPoint from = VisiblePoint();
         Drag(w, from, {VisiblePoint()});
         break;
       }
       case Act::kCopy:
-        w.Toolbar1Buttons.at(12)->trigger();
+        w.Toolbar1Buttons.at(toolbar::kCopy)->trigger();
         break;
       case Act::kSave: {
         const QString path = saves_.filePath(QStringLiteral("soak%1.jpg").arg(saved_++ % 3));
@@ -321,7 +322,7 @@ class SoakTest : public FormTest {
           d.FileName = path;
           return true;
         });
-        w.Toolbar1Buttons.at(4)->trigger();
+        w.Toolbar1Buttons.at(toolbar::kSave)->trigger();
         break;
       }
       case Act::kArrowToggle:

@@ -7,6 +7,7 @@
 #include <QtTest>
 
 #include "app/ColorSwatch.h"
+#include "app/ControlIndexes.h"
 #include "core/settings/FreshSettings.h"
 #include "core/settings/SettingsFile.h"
 #include "support/FormFixture.h"
@@ -55,8 +56,8 @@ class StartupTest : public QObject {
     QCOMPARE(f.Find<velmor::ColorSwatch>("Text2")->BackColor(), 0u);
     QCOMPARE(f.form->view.ZoomPercent, int16_t{100});
     QCOMPARE(f.form->panel.ToolMode, int16_t{0});
-    QCOMPARE(f.form->Status(1), QStringLiteral("画像を開くかキャプチャして下さい。"));
-    QCOMPARE(f.form->Status(5), QStringLiteral("Version 1.0.3"));
+    QCOMPARE(f.form->Status(velmor::status::kPrompt), QStringLiteral("画像を開くかキャプチャして下さい。"));
+    QCOMPARE(f.form->Status(velmor::status::kVersion), QStringLiteral("Version 1.0.3"));
     QCOMPARE(f.form->windowTitle(), QStringLiteral("Velmor"));
   }
 

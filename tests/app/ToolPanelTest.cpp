@@ -7,6 +7,7 @@
 #include <QtTest>
 
 #include "app/ColorSwatch.h"
+#include "app/ControlIndexes.h"
 #include "support/FakeModal.h"
 #include "support/FormFixture.h"
 
@@ -97,7 +98,7 @@ class ToolPanelTest : public QObject {
 
   void pickingAToolSetsModeHintAndForgetsPendingDrags() {
     FormFixture f;
-    f.form->panel.FrameDragMode = 1;
+    f.form->panel.FrameDragMode = velmor::framedrag::kZoom;
     f.form->drag.Picks[0][0] = 5;
     auto* trim = f.Find<QToolButton>("Opb_10");
     QVERIFY(trim);
@@ -106,11 +107,11 @@ class ToolPanelTest : public QObject {
     QCOMPARE(int(f.form->panel.ToolMode), 10);
     QCOMPARE(int(f.form->panel.FrameDragMode), 0);
     QCOMPARE(f.form->drag.Picks[0][0], 0);
-    QCOMPARE(f.form->Status(1), QStringLiteral("2つの線分を指示して両ﾄﾘﾑできます。"));
+    QCOMPARE(f.form->Status(velmor::status::kPrompt), QStringLiteral("2つの線分を指示して両ﾄﾘﾑできます。"));
     QVERIFY(trim->isChecked());
     QTest::mouseClick(f.Find<QToolButton>("Opb_1"), Qt::LeftButton);
     QVERIFY(!trim->isChecked());
-    QCOMPARE(f.form->Status(1), QStringLiteral("ﾏｳｽのﾄﾞﾗｯｸ&ﾄﾞﾛｯﾌﾟで線を作画します。"));
+    QCOMPARE(f.form->Status(velmor::status::kPrompt), QStringLiteral("ﾏｳｽのﾄﾞﾗｯｸ&ﾄﾞﾛｯﾌﾟで線を作画します。"));
     for (int unused : {5, 6, 7}) QVERIFY(!f.Find<QToolButton>(QStringLiteral("Opb_%1").arg(unused).toLatin1()));
   }
 

@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include "support/FormFixture.h"
+#include "app/ControlIndexes.h"
 #include "view/CanvasWidget.h"
 #include "core/model/ZoomLimits.h"
 
@@ -51,7 +52,7 @@ void Drag(Form1& form, float x1, float y1, float x2, float y2) {
   form.drag.StartY = y1;
   form.drag.EndX = x2;
   form.drag.EndY = y2;
-  form.panel.FrameDragMode = 1;
+  form.panel.FrameDragMode = velmor::framedrag::kZoom;
   form.ZoomToFrame();
 }
 
@@ -97,7 +98,7 @@ class ViewTest : public QObject {
 
   void newPictureIsMeasuredAndLaidOut() {
     Load(form(), Pattern(640, 480));
-    QCOMPARE(form().Status(2), QStringLiteral("640 × 480"));
+    QCOMPARE(form().Status(velmor::status::kImageSize), QStringLiteral("640 × 480"));
     QCOMPARE(form().view.ImageWidth, 640);
     QCOMPARE(form().view.ImageHeight, 480);
     QCOMPARE(form().view.ZoomPercent, int16_t{100});

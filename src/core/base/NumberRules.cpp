@@ -92,4 +92,10 @@ std::string FormatNumber(double value) { return FormatFloating(value); }
 std::string FormatNumber(float value) { return FormatFloating(value); }
 std::string FormatInteger(int64_t value) { return std::to_string(value); }
 
+int16_t SaturatedInt16(double value) {
+  if (std::isnan(value)) return 0;
+  if (const auto v = ToInt16(value)) return *v;
+  return value < 0 ? std::numeric_limits<int16_t>::min() : std::numeric_limits<int16_t>::max();
+}
+
 }  // namespace velmor

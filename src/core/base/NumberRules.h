@@ -15,6 +15,8 @@ double RoundHalfEven(double value);
 // Conversions that fail (nullopt) when the rounded value does not fit, or is NaN.
 std::optional<int16_t> ToInt16(double value);
 std::optional<int32_t> ToInt32(double value);
+// ToInt16, or the nearest end of the range for a value beyond it; 0 for NaN.
+int16_t SaturatedInt16(double value);
 std::optional<uint8_t> ToUInt8(double value);
 
 // The leading decimal number of a text: leading blanks skipped, an optional sign, digits with an

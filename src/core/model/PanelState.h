@@ -12,12 +12,17 @@ inline constexpr int16_t kNone = 0, kSegment = 1, kRectangle = 2, kCircle = 3, k
                          kParallel = 13;
 }
 
+// What the next left drag on the canvas does instead of the tool's work.
+namespace framedrag {
+inline constexpr int16_t kNone = 0, kZoom = 1, kCut = 2;
+}
+
 struct PanelState {
   int16_t ToolMode = tool::kNone;
   int16_t ZoomStep = 1;
   int16_t PenWidth = 1;
   int16_t ArrowOn = 0;
-  int16_t FrameDragMode = 0;  // 1 = next drag zooms to a frame, 2 = next drag cuts
+  int16_t FrameDragMode = framedrag::kNone;
   int16_t CaptureActiveWindow = 0;
   uint32_t PenColor = 0;    // RGB packed as red + 256 * green + 65536 * blue
   uint32_t BrushColor = 0;

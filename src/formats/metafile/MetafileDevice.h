@@ -43,7 +43,6 @@ class MetafileDevice {
   void SetViewportOrg(double x, double y) { state_.viewportOrg = {x, y}; }
   void SetViewportExt(double x, double y);
   void OffsetWindowOrg(double dx, double dy) { state_.windowOrg += QPointF(dx, dy); }
-  void OffsetViewportOrg(double dx, double dy) { state_.viewportOrg += QPointF(dx, dy); }
   void ScaleWindowExt(double xNum, double xDenom, double yNum, double yDenom);
   void ScaleViewportExt(double xNum, double xDenom, double yNum, double yDenom);
   void SetWorldTransform(const QTransform& world);
@@ -132,7 +131,6 @@ class MetafileDevice {
   QTransform Mapping() const;
   QPointF ToDevice(QPointF logical) const;
   QPolygonF ToDevice(std::span<const QPointF> logical) const;
-  bool AxisAligned() const;
   // The device rectangle of a logical box with GDI's exclusive right and bottom edges.
   QRectF DeviceBox(const LogicalBox& box) const;
   double DeviceScale() const;

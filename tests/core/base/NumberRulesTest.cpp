@@ -30,6 +30,14 @@ TEST(RoundHalfEven, IntegerConversionsRefuseWhatDoesNotFit) {
   EXPECT_EQ(ToInt32(-1.5), -2);
 }
 
+TEST(RoundHalfEven, SaturatedConversionClampsAndTakesNaNAsZero) {
+  EXPECT_EQ(SaturatedInt16(2.5), 2);
+  EXPECT_EQ(SaturatedInt16(40000), 32767);
+  EXPECT_EQ(SaturatedInt16(-1e300), -32768);
+  EXPECT_EQ(SaturatedInt16(std::numeric_limits<double>::infinity()), 32767);
+  EXPECT_EQ(SaturatedInt16(std::nan("")), 0);
+}
+
 TEST(LeadingNumber, TakesTheDecimalNumberTheTextBeginsWith) {
   EXPECT_EQ(LeadingNumber("5x"), 5);
   EXPECT_EQ(LeadingNumber("abc"), 0);

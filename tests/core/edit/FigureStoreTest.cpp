@@ -48,12 +48,12 @@ TEST_F(FigureStoreTest, SegmentRowIsStoredAtFullScaleWithThePanelsPen) {
   EXPECT_EQ(std::get<double>(table.At(1, fig::kY1)), 10);
   EXPECT_EQ(std::get<double>(table.At(1, fig::kX2)), 15);
   EXPECT_EQ(std::get<double>(table.At(1, fig::kY2)), 20.5);
-  EXPECT_EQ(std::get<int16_t>(table.At(1, 5)), 3);
-  EXPECT_EQ(std::get<int16_t>(table.At(1, 6)), 2);
-  EXPECT_EQ(std::get<int32_t>(table.At(1, 7)), 0x0000FF);
-  EXPECT_EQ(std::get<int32_t>(table.At(1, 8)), 0x00FF00);
-  EXPECT_EQ(std::get<int16_t>(table.At(1, 9)), 5);
-  EXPECT_EQ(std::get<int16_t>(table.At(1, 10)), 1);
+  EXPECT_EQ(std::get<int16_t>(table.At(1, fig::kLineWidth)), 3);
+  EXPECT_EQ(std::get<int16_t>(table.At(1, fig::kLineStyle)), 2);
+  EXPECT_EQ(std::get<int32_t>(table.At(1, fig::kLineColor)), 0x0000FF);
+  EXPECT_EQ(std::get<int32_t>(table.At(1, fig::kFillColor)), 0x00FF00);
+  EXPECT_EQ(std::get<int16_t>(table.At(1, fig::kFillStyle)), 5);
+  EXPECT_EQ(std::get<int16_t>(table.At(1, fig::kArrow)), 1);
 }
 
 TEST_F(FigureStoreTest, ScaleFactorIsFormedBeforeItMultiplies) {
@@ -70,9 +70,9 @@ TEST_F(FigureStoreTest, CircleAndTextRowsTakeTheirOwnColumns) {
   drag.CircleRadius = 40;
   attributes.EllipseRatioText = "1.4";
   ASSERT_TRUE(Add(tool::kCircle, 100, 60));
-  EXPECT_EQ(table.Num(1, fig::kX2), 20);
+  EXPECT_EQ(table.Num(1, fig::kRadius), 20);
   EXPECT_TRUE(IsEmpty(table.At(1, fig::kY2)));
-  EXPECT_DOUBLE_EQ(table.Num(1, 10), 1.4);
+  EXPECT_DOUBLE_EQ(table.Num(1, fig::kEllipseRatio), 1.4);
 
   attributes.Text = "日本語";
   attributes.FontName = std::string("ＭＳ ゴシック");
@@ -85,12 +85,12 @@ TEST_F(FigureStoreTest, CircleAndTextRowsTakeTheirOwnColumns) {
   ASSERT_TRUE(AddFigure(table, panel, drag, zoom, -45.5, attributes));
   EXPECT_EQ(table.Kind(2), fig::kText);
   EXPECT_EQ(table.Num(2, fig::kX1), 4);
-  EXPECT_EQ(std::get<std::string>(table.At(2, fig::kX2)), "日本語");
-  EXPECT_EQ(std::get<std::string>(table.At(2, fig::kY2)), "ＭＳ ゴシック");
-  EXPECT_EQ(std::get<float>(table.At(2, 5)), 12.0f);  // slot values keep their type
-  EXPECT_EQ(std::get<bool>(table.At(2, 6)), true);
-  EXPECT_EQ(std::get<double>(table.At(2, 10)), -45.5);
-  EXPECT_EQ(std::get<bool>(table.At(2, 11)), false);
+  EXPECT_EQ(std::get<std::string>(table.At(2, fig::text::kString)), "日本語");
+  EXPECT_EQ(std::get<std::string>(table.At(2, fig::text::kFontName)), "ＭＳ ゴシック");
+  EXPECT_EQ(std::get<float>(table.At(2, fig::text::kFontSize)), 12.0f);  // slot values keep their type
+  EXPECT_EQ(std::get<bool>(table.At(2, fig::text::kBold)), true);
+  EXPECT_EQ(std::get<double>(table.At(2, fig::text::kAngle)), -45.5);
+  EXPECT_EQ(std::get<bool>(table.At(2, fig::text::kItalic)), false);
 }
 
 TEST_F(FigureStoreTest, DeletedRowsStillCountTowardTheLimit) {
@@ -248,12 +248,12 @@ TEST_F(FigureStoreTest, UndoRestoresOnlyKindAndPoints) {
   drag.PickedFigure = 1;
   ASSERT_TRUE(SaveUndoRecord(table, drag, tool::kExtend, undo));
   table.At(1, fig::kX2) = 99.0;
-  table.At(1, 7) = int32_t{0x123456};
-  table.At(1, 10) = int16_t{1};
+  table.At(1, fig::kLineColor) = int32_t{0x123456};
+  table.At(1, fig::kArrow) = int16_t{1};
   ASSERT_TRUE(UndoLastEdit(table, drag, undo));
   EXPECT_EQ(table.Num(1, fig::kX2), 10);
-  EXPECT_EQ(table.Num(1, 7), 0x123456);
-  EXPECT_EQ(table.Num(1, 10), 1);
+  EXPECT_EQ(table.Num(1, fig::kLineColor), 0x123456);
+  EXPECT_EQ(table.Num(1, fig::kArrow), 1);
 }
 
 TEST_F(FigureStoreTest, BothTrimRecordHoldsTwoRows) {

@@ -62,11 +62,11 @@ TEST_F(ParallelOffsetTest, NewRowTakesThePanelsPenNotThePickedOnes) {
   s.panel.ArrowOn = 1;
   EXPECT_EQ(s.ParallelClick(50, 0, "5", 3), OffsetResult::kAdded);
   EXPECT_EQ(std::get<int16_t>(s.table.At(2, fig::kKind)), fig::kSegment);
-  EXPECT_EQ(std::get<int16_t>(s.table.At(2, 5)), 4);
-  EXPECT_EQ(std::get<int16_t>(s.table.At(2, 6)), 3);
-  EXPECT_EQ(std::get<int32_t>(s.table.At(2, 7)), 0x112233);
-  EXPECT_EQ(std::get<int32_t>(s.table.At(2, 8)), 0x445566);
-  EXPECT_EQ(std::get<int16_t>(s.table.At(2, 10)), 1);
+  EXPECT_EQ(std::get<int16_t>(s.table.At(2, fig::kLineWidth)), 4);
+  EXPECT_EQ(std::get<int16_t>(s.table.At(2, fig::kLineStyle)), 3);
+  EXPECT_EQ(std::get<int32_t>(s.table.At(2, fig::kLineColor)), 0x112233);
+  EXPECT_EQ(std::get<int32_t>(s.table.At(2, fig::kFillColor)), 0x445566);
+  EXPECT_EQ(std::get<int16_t>(s.table.At(2, fig::kArrow)), 1);
   EXPECT_FALSE(s.undo.UndoAvailable);  // a parallel line cannot be undone
 }
 
