@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-translations-l10n libturbojpeg0-dev libxcb1-dev
   xvfb xauth xdotool xclip x11-xserver-utils x11-utils openbox
   fonts-ipafont-gothic imagemagick
-  clang libclang-rt-14-dev llvm-14
+  clang libclang-rt-14-dev llvm-14 clang-format clang-tidy
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -21,7 +21,8 @@ class Converter {
   Converter(const Converter&) = delete;
   Converter& operator=(const Converter&) = delete;
 
-  bool Usable() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+  // iconv_open's failure value is (iconv_t)-1 by its contract.
+  bool Usable() const { return cd_ != reinterpret_cast<iconv_t>(-1); }  // NOLINT(performance-no-int-to-ptr)
   iconv_t Get() const { return cd_; }
 
  private:
@@ -80,14 +81,14 @@ std::string Convert(iconv_t cd, std::string_view input, std::string_view replace
   size_t consumed = 0;
   char buffer[1024];
   while (consumed < input.size()) {
-    char* in_ptr = const_cast<char*>(input.data() + consumed);
-    size_t in_left = input.size() - consumed;
-    char* out_ptr = buffer;
-    size_t out_left = sizeof buffer;
-    const size_t result = iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left);
+    char* inPtr = const_cast<char*>(input.data() + consumed);
+    size_t inLeft = input.size() - consumed;
+    char* outPtr = buffer;
+    size_t outLeft = sizeof buffer;
+    const size_t result = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
     const int error = errno;
-    out.append(buffer, static_cast<size_t>(out_ptr - buffer));
-    consumed = input.size() - in_left;
+    out.append(buffer, static_cast<size_t>(outPtr - buffer));
+    consumed = input.size() - inLeft;
     if (result != static_cast<size_t>(-1)) continue;
     if (error == E2BIG) continue;
     // EILSEQ: a refused character; EINVAL: a sequence cut off by the end of the input.
@@ -96,10 +97,10 @@ std::string Convert(iconv_t cd, std::string_view input, std::string_view replace
     consumed = error == EINVAL ? input.size() : consumed + skip(input, consumed);
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
   }
-  char* out_ptr = buffer;
-  size_t out_left = sizeof buffer;
-  iconv(cd, nullptr, nullptr, &out_ptr, &out_left);
-  out.append(buffer, static_cast<size_t>(out_ptr - buffer));
+  char* outPtr = buffer;
+  size_t outLeft = sizeof buffer;
+  iconv(cd, nullptr, nullptr, &outPtr, &outLeft);
+  out.append(buffer, static_cast<size_t>(outPtr - buffer));
   return out;
 }
 

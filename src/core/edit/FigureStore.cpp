@@ -193,10 +193,10 @@ bool MoveNearestFigure(FigureTable& table, int16_t toolMode, int16_t zoomPercent
 int32_t MarkerForPick(const FigureTable& table, int row, int16_t zoomPercent, float endX,
                       float endY) {
   const double toDisplay = zoomPercent / 100.0;
-  const float x1 = static_cast<float>(table.Num(row, fig::kX1) * toDisplay);
-  const float y1 = static_cast<float>(table.Num(row, fig::kY1) * toDisplay);
-  const float x2 = static_cast<float>(table.Num(row, fig::kX2) * toDisplay);
-  const float y2 = static_cast<float>(table.Num(row, fig::kY2) * toDisplay);
+  const auto x1 = static_cast<float>(table.Num(row, fig::kX1) * toDisplay);
+  const auto y1 = static_cast<float>(table.Num(row, fig::kY1) * toDisplay);
+  const auto x2 = static_cast<float>(table.Num(row, fig::kX2) * toDisplay);
+  const auto y2 = static_cast<float>(table.Num(row, fig::kY2) * toDisplay);
   const double d1 = VectorLength(x1 - endX, y1 - endY);
   const double d2 = VectorLength(x2 - endX, y2 - endY);
   return d1 > d2 ? pick::kFirstEnd : pick::kSecondEnd;
