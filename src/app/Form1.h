@@ -164,7 +164,7 @@ class Form1 : public QMainWindow, public CaptureHost {
   void BatchStampFolderIn(const QString& sourceFolder);
   void DrawStamp();
 
-  // ---- Controls, by the names the program has always used ----
+  // ---- Controls; each carries its name as its objectName, which tests find it by ----
   QMenu* FileMenu = nullptr;
   QMenu* HelpMenu = nullptr;
   std::map<int, QAction*> FileK;
@@ -200,8 +200,8 @@ class Form1 : public QMainWindow, public CaptureHost {
   QStatusBar* Stb1 = nullptr;
   std::map<int, QLabel*> Stb1Panels;  // 1..6
 
-  // The GDI-like canvas drawing on Picture2's surface; its pen, fill and font persist between
-  // events as a picture box's do.
+  // The GDI-like canvas drawing on Picture2's surface. Its pen, fill and font persist between
+  // events: an action that sets none draws with what the previous one left.
   platform::GdiCanvas& Canvas();
 
   // Panel text of the status bar (1..6).

@@ -18,7 +18,7 @@ namespace velmor {
 namespace {
 
 constexpr int kLeftButton = 1, kRightButton = 2;
-// Pointer shapes by the numbers the tools have always used.
+// Pointer shapes (MousePointer codes): PointerForTool's 0 leaves the pointer as it is.
 constexpr int kArrowPointer = 1, kCrossPointer = 2, kSizeAllPointer = 15;
 // Shown where a picked segment lies: the inverse of this pen, RGB(127, 255, 255).
 constexpr uint32_t kPickMarkPen = 128;

@@ -21,8 +21,8 @@ struct MessageRequest {
   MsgButtons buttons = MsgButtons::Ok;
 };
 
-// The properties of the main window's common dialog control, set before a Show call and read
-// after it, as the program always used them.
+// The properties of the main window's common dialog control: set before a Show call, read after
+// it.
 struct CommonDialog {
   QString DialogTitle;
   QString Filter;       // "description|pattern;pattern"

@@ -1,10 +1,10 @@
-// A drawing surface with the state and primitives of a Windows picture box: raster draw modes,
+// A drawing surface with persistent state and GDI-like primitives: raster draw modes,
 // cosmetic line styles, hatch brushes, the current position and fonts turned by an escapement.
 // Everything is drawn without anti-aliasing and each primitive touches a pixel at most once, so
 // that an exclusive-or figure drawn twice leaves the picture as it was.
 //
 // Coordinates are pixels; they are rounded to whole pixels (a half to the even neighbour) before
-// drawing, as the picture box hands them to the device. Colours are packed RGB: red + 256 * green
+// drawing, as GDI hands them to the device. Colours are packed RGB: red + 256 * green
 // + 65536 * blue (the top byte is ignored, so callers resolve system colours themselves).
 #pragma once
 
@@ -117,7 +117,7 @@ class GdiCanvas {
   void Polyline(const std::vector<CanvasPoint>& points);
   // Box with opposite corners, both included: outline with the pen, inside with the brush.
   void Box(float x1, float y1, float x2, float y2);
-  // Circle or ellipse as the picture box draws it: aspect is height over width; below 1 the
+  // Circle or ellipse: aspect is height over width; below 1 the
   // radius is the horizontal one and the height is squeezed, above 1 the radius is the vertical
   // one and the width is squeezed. Outline with the pen, inside with the brush. The current
   // position moves to the centre.
