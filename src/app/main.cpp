@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
   velmor::platform::KeepScreenPixels();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Velmor"));
-  QGuiApplication::setDesktopFileName(QStringLiteral("velmor"));
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.velmor.Velmor"));
   velmor::platform::InstallJapaneseQtTexts();
   const QString settingsFolder = velmor::SettingsFolderFor(QCoreApplication::applicationDirPath());
   if (!command.batchFolder.isEmpty()) return velmor::RunBatch(settingsFolder, command.batchFolder);
