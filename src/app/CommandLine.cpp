@@ -52,6 +52,16 @@ QString AbsoluteFrom(const QString& folder, const QString& path) {
   return QDir::cleanPath(QDir(folder).absoluteFilePath(path));
 }
 
+// Qt names the program after its executable file, or "<executable_name>" before the
+// application object exists; the help always says the command the user types.
+QString HelpWithProgramName(QString help) {
+  const qsizetype options = help.indexOf(QLatin1String(" [options]"));
+  const qsizetype lineEnd = help.indexOf(QLatin1Char('\n'));
+  if (options < 0 || (lineEnd >= 0 && options > lineEnd)) return help;
+  const qsizetype nameStart = help.lastIndexOf(QLatin1Char(' '), options - 1) + 1;
+  return help.replace(nameStart, options - nameStart, QStringLiteral("velmor"));
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(const QStringList& arguments, const QString& workingFolder) {
@@ -96,9 +106,7 @@ CommandLine ParseCommandLine(const QStringList& arguments, const QString& workin
   CommandLine result;
   if (parser.isSet(help)) {
     result.exitNow = true;
-    // Without the application object Qt cannot know the program's name.
-    result.standardOutput =
-        parser.helpText().replace(QStringLiteral("<executable_name>"), QStringLiteral("velmor")) +
+    result.standardOutput = HelpWithProgramName(parser.helpText()) +
         QStringLiteral("\n--batch は処理できなかったﾌｧｲﾙごとに1行と件数を表示し、処理できなかった"
                        "ﾌｧｲﾙがあれば終了コード 1 で終わります。\n");
     return result;

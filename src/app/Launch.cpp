@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QPointer>
 #include <QRegularExpression>
@@ -154,6 +155,11 @@ int RunBatch(const QString& settingsFolder, const QString& folder) {
 
 int RunBatchWithoutWindow(Form1& form, const QString& folder, QTextStream& out,
                           QTextStream& err) {
+  if (!QFileInfo(folder).isDir()) {
+    err << QStringLiteral("velmor: フォルダ %1 が見つかりません。").arg(folder) << '\n';
+    err.flush();
+    return kExitUsage;
+  }
   CollectMessages collect(platform::Modal());
   {
     const HandlerInForce inForce(collect);
@@ -161,11 +167,6 @@ int RunBatchWithoutWindow(Form1& form, const QString& folder, QTextStream& out,
   }
   const int accepted = form.List2->count();
   int skipped = 0;
-  if (accepted == 0 && !collect.messages.empty()) {  // the folder itself is not there
-    for (const platform::MessageRequest& m : collect.messages) err << "velmor: " << m.text << '\n';
-    err.flush();
-    return kExitUsage;
-  }
   // The report's first line counts the files; each further line names one.
   static const QRegularExpression kCount(QStringLiteral("^(\\d+) "));
   for (const platform::MessageRequest& m : collect.messages) {
