@@ -1,7 +1,7 @@
 # The command line: --help and --version without a display; a mistake ends with code 2; --batch
 # stamps a folder without a window, names each file it could not do and ends with code 1 then;
 # --capture rect starts straight into the fixed-rectangle capture; a second copy asked to open a
-# file hands it to the running copy; with the program's folder read-only the settings go to the
+# file or take a capture hands it to the running copy; with the program's folder read-only the settings go to the
 # user's configuration folder.
 set -euo pipefail
 source "$E2E_LIB"
@@ -91,6 +91,17 @@ sleep 0.5
 canvas_picture "$pictures/opened.png"
 same_pixels "$pictures/opened.png" "$pictures/other.png" ||
   fail "the running copy's canvas does not show the handed-over file"
+
+# A second copy asked for a capture hands that over too: the running copy takes the rectangle.
+second_rc=0
+(cd "$VELMOR_DIR" && TMPDIR="$E2E_WORK/tmp" timeout 10 ./velmor --capture rect \
+  >"$E2E_WORK/second.log" 2>&1) || second_rc=$?
+[ "$second_rc" = 0 ] || fail "the second copy asked for a capture ended with $second_rc"
+sleep 3
+win=$(wait_window '^Velmor') || fail "the main window did not come back after the capture"
+canvas_picture "$pictures/handed-rectangle.png"
+same_pixels "$pictures/handed-rectangle.png" "$pictures/rectangle-expected.png" ||
+  fail "the running copy did not take the capture a second copy asked for"
 xdotool windowactivate --sync "$win" key --clearmodifiers alt+F4
 wait_exit "$VELMOR_PID"
 ended_cleanly
