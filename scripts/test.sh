@@ -4,7 +4,7 @@
 # the hardening stage (the suite again under AddressSanitizer and
 # UndefinedBehaviorSanitizer, and every fuzz target for FUZZ_SECONDS, 10 s by default).
 #   scripts/test.sh            everything, as CI runs it
-#   VELMOR_QUICK=1 scripts/test.sh   the normal build's tests only
+#   VELMOR_QUICK=1 scripts/test.sh   the normal build's tests and the package stage only
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
