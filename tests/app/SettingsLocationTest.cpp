@@ -43,7 +43,7 @@ class SettingsLocationTest : public QObject {
   }
   void cleanupTestCase() {
     // Let the temporary folder go, read-only parts included.
-    for (const char* name : {"readonly", "nowrite", "portable-ro"})
+    for (const char* name : {"readonly", "portable-ro"})
       ::chmod(QFile::encodeName(temp_.filePath(name)).constData(), 0755);
   }
 
@@ -67,8 +67,6 @@ class SettingsLocationTest : public QObject {
   void aReadOnlyProgramFolderSendsItToTheUsersFolder() {
     const QString readOnly = Folder(QStringLiteral("readonly"), 0555);
     QCOMPARE(SettingsFolderFor(readOnly), UserSettingsFolder());
-    const QString noWriteBit = Folder(QStringLiteral("nowrite"), 0500);
-    QCOMPARE(SettingsFolderFor(noWriteBit), UserSettingsFolder());
     QCOMPARE(SettingsFolderFor(temp_.filePath(QStringLiteral("missing"))), UserSettingsFolder());
   }
 
