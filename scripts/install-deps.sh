@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-translations-l10n libturbojpeg0-dev libxcb1-dev
   xvfb xauth xdotool xclip x11-xserver-utils x11-utils openbox
   fonts-ipafont-gothic imagemagick
+  dpkg-dev file desktop-file-utils appstream
   clang libclang-rt-14-dev llvm-14 clang-format clang-tidy
 )
 missing=()

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Velmor and runs every test: unit, widget and end-to-end tests
-# in the normal build, then the hardening stage (the suite again under AddressSanitizer and
+# in the normal build, the Debian package built, installed and run (scripts/package.sh), then
+# the hardening stage (the suite again under AddressSanitizer and
 # UndefinedBehaviorSanitizer, and every fuzz target for FUZZ_SECONDS, 10 s by default).
 #   scripts/test.sh            everything, as CI runs it
-#   VELMOR_QUICK=1 scripts/test.sh   the normal build's tests only
+#   VELMOR_QUICK=1 scripts/test.sh   the normal build's tests and the package stage only
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -11,6 +12,7 @@ build=${VELMOR_BUILD_DIR:-build}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j"$(nproc)"
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)" --timeout 600
+bash scripts/package.sh "$build"
 [ "${VELMOR_QUICK:-0}" = 1 ] && exit 0
 
 echo "== hardening: the suite under ASan + UBSan"

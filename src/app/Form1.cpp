@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -420,6 +421,8 @@ bool Form1::SaveSettings() {
   settings.Set(slot::kParallelDistance, Text6->text().toStdString());
   // A file that could not be read is not replaced by defaults.
   if (!settingsReadable_) return false;
+  // The user's configuration folder may not exist before the first exit.
+  QDir().mkpath(QFileInfo(settingsFile_).absolutePath());
   std::string error;
   if (!SaveSettingsFile(settingsFile_.toStdString(), settings, &error)) {
     std::fprintf(stderr, "velmor: settings not saved: %s\n", error.c_str());

@@ -2,8 +2,8 @@
 # drive it with xdotool, and fail with a message.
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-# Copies the program into a folder of its own (it keeps VLM.INI beside itself) and starts it.
-# Sets VELMOR_DIR and VELMOR_PID.
+# Copies the program into a folder of its own (it keeps VLM.INI beside itself) and starts it
+# with the given arguments. Sets VELMOR_DIR and VELMOR_PID.
 start_velmor() {
   VELMOR_DIR="$E2E_WORK/app"
   mkdir -p "$VELMOR_DIR"
@@ -11,7 +11,7 @@ start_velmor() {
   # The scenarios start from empty settings unless they bring their own, not first-start ones.
   [ -e "$VELMOR_DIR/VLM.INI" ] || : >"$VELMOR_DIR/VLM.INI"
   mkdir -p "$E2E_WORK/tmp"
-  (cd "$VELMOR_DIR" && TMPDIR="$E2E_WORK/tmp" exec ./velmor >"$E2E_WORK/velmor.log" 2>&1) &
+  (cd "$VELMOR_DIR" && TMPDIR="$E2E_WORK/tmp" exec ./velmor "$@" >"$E2E_WORK/velmor.log" 2>&1) &
   VELMOR_PID=$!
 }
 

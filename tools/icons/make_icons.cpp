@@ -1,5 +1,7 @@
 // Paints Velmor's icons and writes them as PNG files:
-//   make_icons <output folder> [--sheet <contact sheet.png>]
+//   make_icons <output folder> [--sheet <contact sheet.png>] [--hicolor <theme folder>]
+// --hicolor also writes the program's icon at the desktop theme's sizes as
+// <theme folder>/<N>x<N>/apps/velmor.png.
 // Every icon is drawn on a 16-unit grid. Stroke coordinates are pixel centres of the 16 px
 // version and are snapped to the pixel grid of each size, so straight strokes stay sharp at
 // 25 and 32 px instead of being smeared over two pixels.
@@ -542,7 +544,8 @@ int main(int argc, char** argv) {
   QGuiApplication app(argc, argv);
   const QStringList args = app.arguments();
   if (args.size() < 2) {
-    std::fprintf(stderr, "usage: make_icons <output folder> [--sheet <file.png>]\n");
+    std::fprintf(stderr,
+                 "usage: make_icons <output folder> [--sheet <file.png>] [--hicolor <folder>]\n");
     return 2;
   }
   const QDir out(args[1]);
@@ -554,6 +557,20 @@ int main(int argc, char** argv) {
     for (int size : SizesOf(icon)) {
       const QString file = out.filePath(QStringLiteral("%1-%2.png").arg(icon.name).arg(size));
       if (!Render(icon, size).save(file, "PNG")) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+        return 1;
+      }
+    }
+  }
+  const int hicolorArg = args.indexOf(QStringLiteral("--hicolor"));
+  if (hicolorArg > 0 && hicolorArg + 1 < args.size()) {
+    const Icon& app = *std::find_if(std::begin(kIcons), std::end(kIcons), [](const Icon& icon) {
+      return std::strcmp(icon.name, "app") == 0;
+    });
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+      const QDir folder(QStringLiteral("%1/%2x%2/apps").arg(args[hicolorArg + 1]).arg(size));
+      const QString file = folder.filePath(QStringLiteral("velmor.png"));
+      if (!QDir().mkpath(folder.path()) || !Render(app, size).save(file, "PNG")) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
         return 1;
       }
