@@ -1,4 +1,5 @@
 #include "app/Form1.h"
+#include "app/Shortcuts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -87,6 +88,7 @@ Form1::Form1(const QString& settingsFolder, QWidget* parent)
   Picture2->installEventFilter(this);
   resize(1024, 768);
   Form_Load();
+  InstallShortcuts(*this);
 }
 
 Form1::~Form1() = default;
@@ -95,8 +97,8 @@ void Form1::BuildMenus() {
   FileMenu = menuBar()->addMenu(QStringLiteral("ファイル"));
   FileMenu->setObjectName(QStringLiteral("FileMenu"));
   const QString fileCaptions[] = {QStringLiteral("開く"), QStringLiteral("保存"), QString(),
-                                  QStringLiteral("終了")};
-  for (int i = 0; i < 4; ++i) {
+                                  QStringLiteral("終了"), QStringLiteral("作図付きコピー")};
+  for (int i = 0; i < 5; ++i) {
     QAction* action = i == 2 ? FileMenu->addSeparator() : FileMenu->addAction(fileCaptions[i]);
     action->setObjectName(QStringLiteral("FileK_%1").arg(i));
     connect(action, &QAction::triggered, this, [this, i] { FileK_Click(i); });
@@ -250,6 +252,15 @@ void Form1::BuildLeftStrip() {
   UNDB->setEnabled(false);
   connect(UNDB, &QToolButton::clicked, this, [this] { UNDB_Click(); });
   column->addWidget(UNDB, 0, Qt::AlignHCenter);
+  RDOB = new QToolButton(leftStrip_);
+  RDOB->setObjectName(QStringLiteral("RDOB"));
+  RDOB->setToolTip(QStringLiteral("redo"));
+  RDOB->setIcon(VelmorIcon(QStringLiteral("redo")));
+  RDOB->setIconSize(QSize(20, 20));
+  RDOB->setFixedSize(25, 25);
+  RDOB->setEnabled(false);
+  connect(RDOB, &QToolButton::clicked, this, [this] { RDOB_Click(); });
+  column->addWidget(RDOB, 0, Qt::AlignHCenter);
   Command5 = new QToolButton(leftStrip_);
   Command5->setObjectName(QStringLiteral("Command5"));
   Command5->setText(QStringLiteral("矩形"));

@@ -15,6 +15,7 @@ void Form1::FileK_Click(int index) {
       case 0: OpenImage(); break;
       case 1: SaveImage(); break;
       case 3: SaveSettingsAndExit(); break;
+      case 4: CopyImageWithFigures(); break;
       default: break;
     }
   });
@@ -40,7 +41,7 @@ void Form1::Toolbar1_ButtonClick(int index) {
       case 13: PasteImage(); break;
       case 15:
         ClearFigures(figures, undo);
-        UNDB->setEnabled(undo.UndoAvailable);
+        FiguresDropped();
         // The canvas goes back to the picture's size with the zoom, even if the capture fails.
         ZoomActualSize();
         CaptureScreen();
@@ -56,6 +57,7 @@ void Form1::Toolbar1_ButtonClick(int index) {
         break;
       }
       case 18: OpenSettingsDialog(); break;
+      case 19: CopyImageWithFigures(); break;
       default: break;
     }
   });

@@ -5,6 +5,7 @@
 #include <QToolButton>
 
 #include "app/Form1.h"
+#include "core/edit/TrimExtend.h"
 #include "render/FigureRenderer.h"
 #include "platform/Modal.h"
 #include "view/CanvasWidget.h"
@@ -16,6 +17,7 @@ const QString kProgramName = QStringLiteral("Velmor");
 }  // namespace
 
 bool Form1::AddFigure() {
+  const EditBracket edit(*this);
   NewFigureAttributes attributes;
   attributes.LineStyleIndex = static_cast<int16_t>(LineStyleIndex());
   attributes.EllipseRatioText = EllipseRatioText().toStdString();
@@ -39,6 +41,7 @@ void Form1::FindNearestFigure() {
 }
 
 void Form1::DeleteNearestFigure() {
+  const EditBracket edit(*this);
   const bool deleted =
       velmor::DeleteNearestFigure(figures, panel.ToolMode, view.ZoomPercent, drag, undo);
   UNDB->setEnabled(undo.UndoAvailable);
@@ -51,9 +54,15 @@ void Form1::SaveUndoRecord() {
 }
 
 void Form1::UNDB_Click() {
-  const bool restored = UndoLastEdit(figures, drag, undo);
-  if (restored) RefreshView();
-  UNDB->setEnabled(false);
+  if (history.Undo(figures)) {
+    // The one-step record has been used, as when it was the only way back.
+    undo.UndoAvailable = false;
+    // A pick made before names a row that may be gone; its mark goes with the refresh anyway.
+    velmor::ResetPicks(drag);
+    SetStatus(3, QString::number(figures.FigureCount));
+    RefreshView();
+  }
+  UpdateUndoButtons();
 }
 
 void Form1::RedrawFigures() {
