@@ -40,7 +40,7 @@ void Form1::RDOB_Click() {
 
 void Form1::CancelPendingAction() {
   panel.FrameDragMode = 0;
-  if (drag.Picks[0][0] == 0 && drag.Picks[1][0] == 0 && drag.PickStep == 0) return;
+  if (drag.Picks[0][0] == 0 && drag.Picks[1][0] == 0) return;
   ResetPicks();  // takes the pick mark away with a refresh
 }
 
