@@ -9,6 +9,7 @@
 #include <QToolTip>
 
 #include "app/Form1.h"
+#include "view/CanvasWidget.h"
 
 namespace velmor {
 
@@ -93,6 +94,13 @@ void InstallShortcuts(Form1& form) {
   Bind(form, UndoKeys(), [&form] { form.UNDB->click(); });
   Bind(form, RedoKeys(), [&form] { form.RDOB->click(); });
   Bind(form, {CancelKey()}, [&form] { form.CancelPendingAction(); });
+
+  // The viewport holds the keyboard at start and whenever the canvas is clicked, so that the keys
+  // reach the window until the user clicks into a text box.
+  form.Picture1->setFocusPolicy(Qt::ClickFocus);
+  form.Picture2->setFocusPolicy(Qt::ClickFocus);
+  form.Picture2->setFocusProxy(form.Picture1);
+  form.Picture1->setFocus();
 
   auto* tips = new KeyTooltips(&form);
   for (const auto& [index, action] : form.Toolbar1Buttons)

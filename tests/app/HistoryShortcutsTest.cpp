@@ -1,5 +1,6 @@
 // Undo and redo through many edits, the keyboard shortcuts, and the copy with the figures drawn.
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHelpEvent>
@@ -236,6 +237,18 @@ class HistoryShortcutsTest : public FormTest {
     QCOMPARE(form().drag.Picks[1][0], 0);
     QCOMPARE(form().Picture2->Surface(), drawn);
     QVERIFY(modal_->messages.empty());
+  }
+
+  void theKeysReachTheWindowAtStartAndAfterAClickOnTheCanvas() {
+    QWidget* start = QApplication::focusWidget();
+    QVERIFY(start && !qobject_cast<QLineEdit*>(start));
+    platform::clipboard::PutPicture(PlainPicture(120, 80));
+    QTest::keyClick(start, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(form().Picture2->Picture().size(), QSize(120, 80));
+    form().Text3->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form().Text3));
+    QTest::mouseClick(form().Picture2, Qt::LeftButton, {}, QPoint(5, 5));
+    QVERIFY(!qobject_cast<QLineEdit*>(QApplication::focusWidget()));
   }
 
   void textBoxesKeepTheirEditingKeys() {
