@@ -251,7 +251,10 @@ void Form1::BuildLeftStrip() {
   UNDB->setFixedSize(25, 25);
   UNDB->setEnabled(false);
   connect(UNDB, &QToolButton::clicked, this, [this] { UNDB_Click(); });
-  column->addWidget(UNDB, 0, Qt::AlignHCenter);
+  // Redo sits beside undo, so that nothing below them moves.
+  auto* undoRow = new QHBoxLayout;
+  undoRow->setSpacing(2);
+  undoRow->addWidget(UNDB);
   RDOB = new QToolButton(leftStrip_);
   RDOB->setObjectName(QStringLiteral("RDOB"));
   RDOB->setToolTip(QStringLiteral("redo"));
@@ -260,7 +263,8 @@ void Form1::BuildLeftStrip() {
   RDOB->setFixedSize(25, 25);
   RDOB->setEnabled(false);
   connect(RDOB, &QToolButton::clicked, this, [this] { RDOB_Click(); });
-  column->addWidget(RDOB, 0, Qt::AlignHCenter);
+  undoRow->addWidget(RDOB);
+  column->addLayout(undoRow);
   Command5 = new QToolButton(leftStrip_);
   Command5->setObjectName(QStringLiteral("Command5"));
   Command5->setText(QStringLiteral("矩形"));
