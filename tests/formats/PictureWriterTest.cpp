@@ -1,6 +1,5 @@
 #include <QDir>
 #include <QFile>
-#include <QImageReader>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -49,22 +48,6 @@ class PictureWriterTest : public QObject {
       QCOMPARE(PictureKindOf(other), PictureKind::kJpeg);
   }
 
-  void losslessKindsGiveBackEveryPixelOfTheOriginPart() {
-    const QImage surface = Screenshot(120, 90);
-    for (const char* name : {"part.bmp", "part.png"}) {
-      QCOMPARE(Save(surface, 100, 70, Path(QString::fromLatin1(name))), kJpegSaved);
-      QImageReader reader(Path(QString::fromLatin1(name)));
-      QCOMPARE(reader.format(), QByteArray(name + 5));
-      const QImage back = reader.read().convertToFormat(QImage::Format_RGB32);
-      QCOMPARE(back, surface.copy(0, 0, 100, 70));
-    }
-    // Three bytes a pixel, rows padded to four: a plain 24-bit BMP.
-    const QByteArray bmp = Contents(Path("part.bmp"));
-    QCOMPARE(bmp.left(2), QByteArray("BM"));
-    QCOMPARE(int(uchar(bmp[28])), 24);
-    QCOMPARE(bmp.size(), 54 + 70 * 300);
-  }
-
   void refusalsLeaveTheOldFile_data() {
     QTest::addColumn<int>("width");
     QTest::addColumn<uint>("quality");
@@ -101,14 +84,6 @@ class PictureWriterTest : public QObject {
     QCOMPARE(DCSavetoPicture(&surface, 20, 20, nullptr, 90, -1), kJpegFailed);
     QCOMPARE(Save(QImage(), 20, 20, Path("x.bmp")), kJpegFailed);
     QVERIFY(!QFile::exists(Path("x.bmp")));
-  }
-
-  void otherNamesGoThroughTheJpegWriterAtTheQuality() {
-    const QImage surface = Screenshot(64, 48);
-    QCOMPARE(Save(surface, 64, 48, Path("low.jpe"), 5), kJpegSaved);
-    QCOMPARE(Save(surface, 64, 48, Path("high.jpe"), 100), kJpegSaved);
-    QCOMPARE(QImageReader(Path("low.jpe")).format(), QByteArray("jpeg"));
-    QVERIFY(Contents(Path("low.jpe")).size() < Contents(Path("high.jpe")).size());
   }
 };
 

@@ -29,15 +29,6 @@ class EditHistoryTest : public ::testing::Test {
       AddFigure(table, panel, drag, 100, 0, attributes);
     });
   }
-  bool Move(float fromX, float fromY, float toX, float toY) {
-    return Edit([&] {
-      drag.StartX = fromX;
-      drag.StartY = fromY;
-      drag.EndX = toX;
-      drag.EndY = toY;
-      MoveNearestFigure(table, 8, 100, drag, undo);
-    });
-  }
   bool Delete(float x, float y) {
     return Edit([&] {
       drag.StartX = x;
@@ -60,36 +51,6 @@ class EditHistoryTest : public ::testing::Test {
   UndoState undo;
   NewFigureAttributes attributes;
 };
-
-TEST_F(EditHistoryTest, UndoWalksBackThroughMixedEditsAndRedoReturns) {
-  std::vector<FigureTable> states{table};
-  ASSERT_TRUE(AddSegment(0, 0, 100, 0));
-  states.push_back(table);
-  ASSERT_TRUE(AddSegment(0, 50, 100, 50));
-  states.push_back(table);
-  ASSERT_TRUE(Move(50, 1, 60, 21));
-  states.push_back(table);
-  ASSERT_TRUE(Delete(50, 49));
-  states.push_back(table);
-  EXPECT_EQ(history.UndoCount(), 4u);
-
-  for (int i = 3; i >= 0; --i) {
-    ASSERT_TRUE(history.Undo(table));
-    EXPECT_TRUE(SameFigures(table, states[size_t(i)])) << "after undoing edit " << i + 1;
-  }
-  EXPECT_FALSE(history.CanUndo());
-  EXPECT_FALSE(history.Undo(table));
-  EXPECT_EQ(table.FigureCount, 0);
-  // Undoing an append empties its row again: nothing is left past the count.
-  EXPECT_TRUE(IsEmpty(table.At(1, fig::kKind)));
-
-  for (size_t i = 1; i < states.size(); ++i) {
-    ASSERT_TRUE(history.Redo(table));
-    EXPECT_TRUE(SameFigures(table, states[i])) << "after redoing edit " << i;
-  }
-  EXPECT_FALSE(history.Redo(table));
-  EXPECT_EQ(table.Kind(2), fig::kDeleted);
-}
 
 TEST_F(EditHistoryTest, ANewEditDropsWhatCouldBeRedoneAndStepsWithoutChangeRecordNothing) {
   AddSegment(0, 0, 10, 0);
