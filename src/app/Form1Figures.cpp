@@ -54,6 +54,8 @@ void Form1::SaveUndoRecord() {
 }
 
 void Form1::UNDB_Click() {
+  // Not in the middle of an edit (a press let through while its message box waits).
+  if (history.Recording()) return;
   if (history.Undo(figures)) {
     // The one-step record has been used, as when it was the only way back.
     undo.UndoAvailable = false;

@@ -29,6 +29,7 @@ void Form1::FiguresDropped() {
 }
 
 void Form1::RDOB_Click() {
+  if (history.Recording()) return;
   if (history.Redo(figures)) {
     // A pick made before names a row that may be gone; its mark goes with the refresh anyway.
     velmor::ResetPicks(drag);

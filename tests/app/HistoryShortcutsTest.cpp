@@ -31,6 +31,16 @@ Figures FiguresOf(const Form1& form) {
   return f;
 }
 
+// Presses a button while a message box of the program waits, as a stray click might.
+class PressingModal : public FakeModal {
+ public:
+  QAbstractButton* press = nullptr;
+  platform::MsgResult Message(const platform::MessageRequest& request) override {
+    if (press) press->click();
+    return FakeModal::Message(request);
+  }
+};
+
 }  // namespace
 
 class HistoryShortcutsTest : public FormTest {
@@ -171,6 +181,23 @@ class HistoryShortcutsTest : public FormTest {
     Click(form(), {100, 100});  // a new first pick, not a trim against a vanished row
     QCOMPARE(form().figures.FigureCount, 1);
     QCOMPARE(Cell(form(), 1, 3), 200.0);
+  }
+
+  void undoWaitsForAnEditThatIsStillGoingOn() {
+    DrawSegment(form(), {10, 30}, {200, 30});
+    DrawSegment(form(), {10, 60}, {200, 60});
+    modal_.reset();
+    auto pressing = std::make_unique<PressingModal>();
+    pressing->press = form().UNDB;
+    PressingModal& modal = *pressing;
+    modal_ = std::move(pressing);
+    ChooseTool(form(), 10);
+    Click(form(), {50, 30});
+    Click(form(), {50, 60});  // parallel: the trim fails with its message
+    QCOMPARE(modal.messages.size(), size_t{1});
+    QCOMPARE(form().figures.FigureCount, 2);
+    QCOMPARE(form().history.UndoCount(), size_t{3});  // the failed trim saved its record
+    QVERIFY(!form().history.CanRedo());
   }
 
   // ---- shortcuts ----
