@@ -331,6 +331,11 @@ class HistoryShortcutsTest : public FormTest {
     DrawSegment(form(), {10, 30}, {200, 30});
     ChooseTool(form(), 2);
     Drag(form(), {40, 80}, {{120, 150}});
+    MixedEdit(2);  // a circle
+    MixedEdit(3);  // a turned text over its box
+    form().Combo3->setCurrentIndex(2);
+    ChooseTool(form(), 2);
+    Drag(form(), {150, 120}, {{280, 190}});  // a filled rectangle
     const QImage atFullScale = form().Picture2->Surface().copy();
     ZoomTo(form(), 250);
     const QImage zoomed = form().Picture2->Surface().copy();
@@ -344,8 +349,8 @@ class HistoryShortcutsTest : public FormTest {
     QCOMPARE(platform::clipboard::GetPicture(), picture_);
     form().FileK.at(4)->trigger();
     QCOMPARE(platform::clipboard::GetPicture(), atFullScale);
-    QCOMPARE(form().figures.FigureCount, 2);  // copying is no edit
-    QCOMPARE(form().history.UndoCount(), size_t{2});
+    QCOMPARE(form().figures.FigureCount, 5);  // copying is no edit
+    QCOMPARE(form().history.UndoCount(), size_t{5});
   }
 
   void copyWithFiguresWithoutPictureKeepsTheClipboard() {
