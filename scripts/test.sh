@@ -13,6 +13,8 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j"$(nproc)"
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)" --timeout 600
 bash scripts/package.sh "$build"
+echo "== a project outside the tree takes Velmor in with add_subdirectory"
+bash scripts/check-outside.sh
 [ "${VELMOR_QUICK:-0}" = 1 ] && exit 0
 
 echo "== hardening: the suite under ASan + UBSan"

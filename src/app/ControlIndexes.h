@@ -4,7 +4,7 @@
 
 namespace velmor {
 
-// Toolbar1's buttons, 1 to 18; 1, 3, 5, 10, 14 and 17 are separators.
+// Toolbar1's buttons, 1 to 19; 1, 3, 5, 10, 14 and 17 are separators.
 namespace toolbar {
 enum Button : int {
   kOpen = 2,
@@ -19,12 +19,13 @@ enum Button : int {
   kCapture = 15,
   kCaptureTarget = 16,  // whole screen or active window
   kSettings = 18,
+  kCopyWithFigures = 19,
 };
 }
 
 // Items of the File menu (FileK) and the Help menu (HelpK).
 namespace filemenu {
-enum Item : int { kOpen = 0, kSave = 1, kSeparator = 2, kExit = 3 };
+enum Item : int { kOpen = 0, kSave = 1, kSeparator = 2, kExit = 3, kCopyWithFigures = 4 };
 }
 namespace helpmenu {
 enum Item : int { kAbout = 0 };

@@ -1,5 +1,6 @@
 #include "app/Form1.h"
 #include "app/ControlIndexes.h"
+#include "app/Shortcuts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -89,6 +90,7 @@ Form1::Form1(const QString& settingsFolder, QWidget* parent)
   Picture2->installEventFilter(this);
   resize(1024, 768);
   Form_Load();
+  InstallShortcuts(*this);
 }
 
 Form1::~Form1() = default;
@@ -97,8 +99,8 @@ void Form1::BuildMenus() {
   FileMenu = menuBar()->addMenu(QStringLiteral("ファイル"));
   FileMenu->setObjectName(QStringLiteral("FileMenu"));
   const QString fileCaptions[] = {QStringLiteral("開く"), QStringLiteral("保存"), QString(),
-                                  QStringLiteral("終了")};
-  for (int i = 0; i < 4; ++i) {
+                                  QStringLiteral("終了"), QStringLiteral("作図付きコピー")};
+  for (int i = 0; i < 5; ++i) {
     QAction* action = i == filemenu::kSeparator ? FileMenu->addSeparator() : FileMenu->addAction(fileCaptions[i]);
     action->setObjectName(QStringLiteral("FileK_%1").arg(i));
     connect(action, &QAction::triggered, this, [this, i] { FileK_Click(i); });
@@ -251,7 +253,20 @@ void Form1::BuildLeftStrip() {
   UNDB->setFixedSize(25, 25);
   UNDB->setEnabled(false);
   connect(UNDB, &QToolButton::clicked, this, [this] { UNDB_Click(); });
-  column->addWidget(UNDB, 0, Qt::AlignHCenter);
+  // Redo sits beside undo, so that nothing below them moves.
+  auto* undoRow = new QHBoxLayout;
+  undoRow->setSpacing(2);
+  undoRow->addWidget(UNDB);
+  RDOB = new QToolButton(leftStrip_);
+  RDOB->setObjectName(QStringLiteral("RDOB"));
+  RDOB->setToolTip(QStringLiteral("redo"));
+  RDOB->setIcon(VelmorIcon(QStringLiteral("redo")));
+  RDOB->setIconSize(QSize(20, 20));
+  RDOB->setFixedSize(25, 25);
+  RDOB->setEnabled(false);
+  connect(RDOB, &QToolButton::clicked, this, [this] { RDOB_Click(); });
+  undoRow->addWidget(RDOB);
+  column->addLayout(undoRow);
   Command5 = new QToolButton(leftStrip_);
   Command5->setObjectName(QStringLiteral("Command5"));
   Command5->setText(QStringLiteral("矩形"));

@@ -11,6 +11,7 @@
 
 #include "capture/CaptureHost.h"
 #include "core/model/DragState.h"
+#include "core/edit/EditHistory.h"
 #include "core/edit/FigureStore.h"
 #include "core/model/FigureTable.h"
 #include "core/model/PanelState.h"
@@ -60,6 +61,7 @@ class Form1 : public QMainWindow, public CaptureHost {
   DragState drag;  // StartX..EndY, CircleRadius, DrawX1.., Picks, PickStep, PickedFigure
   FigureTable figures;
   UndoState undo;  // whether UNDB may put row 1001 back
+  EditHistory history;  // the edits UNDB and RDOB walk through
   WorkArea work;
   QString ImageFolder;
   QString ImageFileName;
@@ -127,7 +129,23 @@ class Form1 : public QMainWindow, public CaptureHost {
   void DeleteNearestFigure();
   void SaveUndoRecord();
   void UNDB_Click();
+  void RDOB_Click();
   void RedrawFigures();
+  // After the figures were dropped (open, capture, batch picture): no history, count 0 shown.
+  void FiguresDropped();
+  // UNDB and RDOB follow what the history can walk to.
+  void UpdateUndoButtons();
+  // Brackets one action on the canvas so that it becomes one edit of the history.
+  class EditBracket {
+   public:
+    explicit EditBracket(Form1& form);
+    ~EditBracket();
+    EditBracket(const EditBracket&) = delete;
+    EditBracket& operator=(const EditBracket&) = delete;
+
+   private:
+    Form1& form_;
+  };
 
   // ---- Canvas mouse ----
   void Picture2_MouseDown(int button, int shift, float x, float y);
@@ -144,6 +162,11 @@ class Form1 : public QMainWindow, public CaptureHost {
   void CutFrame();
   void CopyImage();
   void PasteImage();
+  // The picture with its figures drawn over it at 100 percent, whatever the zoom.
+  QImage PictureWithFigures();
+  void CopyImageWithFigures();
+  // Esc: an armed frame drag or a half-made pick is given up.
+  void CancelPendingAction();
 
   // ---- Capture ----
   void CaptureScreen();
@@ -170,7 +193,7 @@ class Form1 : public QMainWindow, public CaptureHost {
   std::map<int, QAction*> FileK;
   std::map<int, QAction*> HelpK;
   QToolBar* Toolbar1 = nullptr;
-  std::map<int, QAction*> Toolbar1Buttons;  // 1..18, separators included
+  std::map<int, QAction*> Toolbar1Buttons;  // 1..19, separators included
   QToolBar* Toolbar2 = nullptr;
   QWidget* Picture3 = nullptr;
   QLineEdit* Text1 = nullptr;
@@ -188,6 +211,7 @@ class Form1 : public QMainWindow, public CaptureHost {
   std::map<int, QToolButton*> Opb;  // 1..4, 8..13
   QLineEdit* Text6 = nullptr;
   QToolButton* UNDB = nullptr;
+  QToolButton* RDOB = nullptr;  // redo, beside UNDB
   QToolButton* Command5 = nullptr;
   QPushButton* BatchButton = nullptr;  // 一括, never shown
   QPushButton* StampButton = nullptr;  // ★, never shown

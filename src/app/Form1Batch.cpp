@@ -119,7 +119,7 @@ void Form1::BatchStampFolderIn(const QString& sourceFolder) {
     ImageFileName = QString::fromStdString(output->FileName);
     Text3->setText(QString::fromStdString(batch::StampText(sourceName.toStdString())));
     ClearFigures(figures, undo);
-    UNDB->setEnabled(undo.UndoAvailable);
+    FiguresDropped();
     view.ZoomPercent = 100;
     Picture2->SetPicture(*picture);
     picture.reset();

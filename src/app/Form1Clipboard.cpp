@@ -4,6 +4,8 @@
 
 #include "app/Form1.h"
 #include "platform/Clipboard.h"
+#include "raster/GdiCanvas.h"
+#include "render/FigureRenderer.h"
 #include "view/CanvasWidget.h"
 #include "core/model/ZoomLimits.h"
 
@@ -42,6 +44,27 @@ void Form1::CopyImage() {
   if (!Picture2->HasPicture()) return;
   clip::Clear();
   clip::PutPicture(Picture2->Picture());
+}
+
+QImage Form1::PictureWithFigures() {
+  if (!Picture2->HasPicture()) return {};
+  QImage picture = Picture2->Picture().convertToFormat(QImage::Format_RGB32);
+  // Drawn on copies of the drawing state: the canvas on screen and its zoom stay as they are.
+  WorkArea scratchWork = work;
+  DragState scratchDrag = drag;
+  PanelState scratchPanel = panel;
+  TextState scratchText = text;
+  platform::GdiCanvas canvas(&picture);
+  velmor::RedrawFigures(canvas, figures, 100, settings, scratchWork, scratchDrag, scratchPanel,
+                        scratchText);
+  return picture;
+}
+
+void Form1::CopyImageWithFigures() {
+  const QImage picture = PictureWithFigures();
+  if (picture.isNull()) return;  // as コピー: without a picture the clipboard keeps its own
+  clip::Clear();
+  clip::PutPicture(picture);
 }
 
 void Form1::PasteImage() {

@@ -16,6 +16,7 @@ void Form1::FileK_Click(int index) {
       case filemenu::kOpen: OpenImage(); break;
       case filemenu::kSave: SaveImage(); break;
       case filemenu::kExit: SaveSettingsAndExit(); break;
+      case filemenu::kCopyWithFigures: CopyImageWithFigures(); break;
       default: break;
     }
   });
@@ -41,7 +42,7 @@ void Form1::Toolbar1_ButtonClick(int index) {
       case toolbar::kPaste: PasteImage(); break;
       case toolbar::kCapture:
         ClearFigures(figures, undo);
-        UNDB->setEnabled(undo.UndoAvailable);
+        FiguresDropped();
         // The canvas goes back to the picture's size with the zoom, even if the capture fails.
         ZoomActualSize();
         CaptureScreen();
@@ -57,6 +58,7 @@ void Form1::Toolbar1_ButtonClick(int index) {
         break;
       }
       case toolbar::kSettings: OpenSettingsDialog(); break;
+      case toolbar::kCopyWithFigures: CopyImageWithFigures(); break;
       default: break;
     }
   });

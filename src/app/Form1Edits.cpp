@@ -18,6 +18,7 @@ QString Qs(std::string_view text) {
 }  // namespace
 
 void Form1::TrimOrExtend() {
+  const EditBracket edit(*this);
   const TrimResult result =
       velmor::TrimOrExtend(figures, drag, panel.ToolMode, view.ZoomPercent, work, undo);
   // The rows were saved before the edit was tried, so undo is offered even after a failure.
@@ -34,6 +35,7 @@ void Form1::ResetPicks() {
 }
 
 void Form1::OffsetParallel() {
+  const EditBracket edit(*this);
   const OffsetResult result =
       velmor::OffsetParallel(figures, drag, panel, static_cast<int16_t>(LineStyleIndex()),
                              view.ZoomPercent, Text6->text().toStdString(), work);

@@ -6,6 +6,7 @@
 
 #include "app/Form1.h"
 #include "app/ControlIndexes.h"
+#include "core/edit/TrimExtend.h"
 #include "render/FigureRenderer.h"
 #include "platform/Modal.h"
 #include "view/CanvasWidget.h"
@@ -17,6 +18,7 @@ const QString kProgramName = QStringLiteral("Velmor");
 }  // namespace
 
 bool Form1::AddFigure() {
+  const EditBracket edit(*this);
   NewFigureAttributes attributes;
   attributes.LineStyleIndex = static_cast<int16_t>(LineStyleIndex());
   attributes.EllipseRatioText = EllipseRatioText().toStdString();
@@ -40,6 +42,7 @@ void Form1::FindNearestFigure() {
 }
 
 void Form1::DeleteNearestFigure() {
+  const EditBracket edit(*this);
   const bool deleted =
       velmor::DeleteNearestFigure(figures, panel.ToolMode, view.ZoomPercent, drag, undo);
   UNDB->setEnabled(undo.UndoAvailable);
@@ -52,9 +55,17 @@ void Form1::SaveUndoRecord() {
 }
 
 void Form1::UNDB_Click() {
-  const bool restored = UndoLastEdit(figures, drag, undo);
-  if (restored) RefreshView();
-  UNDB->setEnabled(false);
+  // Not in the middle of an edit (a press let through while its message box waits).
+  if (history.Recording()) return;
+  if (history.Undo(figures)) {
+    // The one-step record has been used, as when it was the only way back.
+    undo.UndoAvailable = false;
+    // A pick made before names a row that may be gone; its mark goes with the refresh anyway.
+    velmor::ResetPicks(drag);
+    SetStatus(status::kFigureCount, QString::number(figures.FigureCount));
+    RefreshView();
+  }
+  UpdateUndoButtons();
 }
 
 void Form1::RedrawFigures() {

@@ -6,6 +6,7 @@
 #include "app/Form1.h"
 #include "app/ControlIndexes.h"
 #include "formats/JpegWriter.h"
+#include "formats/PictureWriter.h"
 #include "platform/Modal.h"
 #include "formats/PictureLoader.h"
 #include "core/base/NumberRules.h"
@@ -17,6 +18,8 @@ namespace velmor {
 namespace {
 const QString kProgramName = QStringLiteral("Velmor");
 const QString kImageFilter = QStringLiteral("画像ﾌｧｲﾙ|*.jpg;*.bmp");
+// The open dialog also lists the other names the loader reads.
+const QString kOpenFilter = QStringLiteral("画像ﾌｧｲﾙ|*.jpg;*.bmp;*.jpeg;*.png");
 constexpr int kHideReadOnly = 4;
 
 void PrepareFileDialog(platform::CommonDialog& dialog, const QString& title) {
@@ -30,6 +33,7 @@ void PrepareFileDialog(platform::CommonDialog& dialog, const QString& title) {
 void Form1::OpenImage() {
   SetStatus(status::kPrompt, QStringLiteral("画像ﾌｧｲﾙを指示"));
   PrepareFileDialog(CMDialog1, QStringLiteral("画像ﾌｧｲﾙを開く"));
+  CMDialog1.Filter = kOpenFilter;
   CMDialog1.ShowOpen();
 
   const QString path = CMDialog1.FileName;
@@ -59,7 +63,7 @@ void Form1::OpenImage() {
   ImageFolder = folder;
   Text3->setText(fileName.left(dot));
   velmor::ClearFigures(figures, undo);
-  UNDB->setEnabled(false);
+  FiguresDropped();
   view.ZoomPercent = 100;
   Picture2->SetPicture(*picture);
   Pic_int();
@@ -79,8 +83,9 @@ void Form1::SaveImage() {
   const int width = Picture2->ScaleWidth();
   const int height = Picture2->ScaleHeight();
   QByteArray fileName = QFile::encodeName(path);  // NUL-terminated; the writer may edit it
-  const bool saved = platform::DCSavetoJPEG(&Picture2->Surface(), width, height, fileName.data(),
-                                            JpegQualityOf(settings), -1) == platform::kJpegSaved;
+  const bool saved = platform::DCSavetoPicture(&Picture2->Surface(), width, height,
+                                               fileName.data(), JpegQualityOf(settings),
+                                               -1) == platform::kJpegSaved;
   ImageFolder = QFile::decodeName(fileName.constData());
   if (!saved) {
     platform::ShowMessage(QStringLiteral("%1 は保存できませんでした。").arg(path), kProgramName,

@@ -248,6 +248,8 @@ void Form1::Picture2_MouseMove(int button, int, float x, float y) {
 
 void Form1::Picture2_MouseUp(int button, int, float, float) {
   if (button == 0) return;
+  // Whatever the release changes in the figures (a segment with its caption, say) is one edit.
+  const EditBracket edit(*this);
   // Whatever the release does, the band goes first (moving does not erase it otherwise).
   if (rubberBandShown_) DrawBand(*this, BandFor(panel));
   rubberBandShown_ = false;

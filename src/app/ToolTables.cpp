@@ -22,6 +22,7 @@ const std::vector<ToolbarButtonInfo>& ToolbarButtons() {
       {16, false, QStringLiteral("全画面"), QStringLiteral("capture-target-full"), true},
       {17, true, {}, {}},
       {18, false, QStringLiteral("設定"), QStringLiteral("settings")},
+      {19, false, QStringLiteral("作図付きコピー"), QStringLiteral("copy-figures")},
   };
   return buttons;
 }

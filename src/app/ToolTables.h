@@ -8,7 +8,7 @@
 namespace velmor {
 
 struct ToolbarButtonInfo {
-  int index;  // 1..18
+  int index;  // 1..19
   bool separator;
   QString tooltip;
   QString icon;

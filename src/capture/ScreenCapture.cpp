@@ -1,5 +1,8 @@
 #include "capture/ScreenCapture.h"
 
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
 #include <optional>
 
 #include "capture/FullScreenSelector.h"
@@ -44,6 +47,21 @@ std::optional<QRect> FixedRectangle(const Settings& settings) {
   const std::optional<int32_t> height = ToInt32(dy);
   if (!left || !top || !width || !height || *width <= 0 || *height <= 0) return std::nullopt;
   return QRect(*left, *top, *width, *height);
+}
+
+// The grab of `rect` at the rectangle's own size: the desktop yields nothing off the screen, so
+// that part stays black. Null when the picture cannot be had at that size.
+QImage AtRectangleSize(const QImage& grabbed, const QRect& rect) {
+  if (grabbed.isNull() || grabbed.size() == rect.size()) return grabbed;
+  QRect desktop;
+  for (const QScreen* screen : QGuiApplication::screens()) desktop |= screen->geometry();
+  QImage full(rect.size(), QImage::Format_RGB32);
+  if (full.isNull()) return {};
+  full.fill(Qt::black);
+  QPainter painter(&full);
+  painter.setCompositionMode(QPainter::CompositionMode_Source);
+  painter.drawImage(rect.intersected(desktop).topLeft() - rect.topLeft(), grabbed);
+  return full;
 }
 
 }  // namespace
@@ -102,8 +120,7 @@ void ScreenCapture::CaptureFixedRectangle() {
   host_.HideMainWindow();
   platform::Modal().WaitWithEvents(kRepaintSeconds);
 
-  // The part of the rectangle outside the screen is cut off.
-  const QImage grabbed = rect ? platform::GrabScreenRect(*rect) : QImage();
+  const QImage grabbed = rect ? AtRectangleSize(platform::GrabScreenRect(*rect), *rect) : QImage();
   if (grabbed.isNull()) {
     FailCapture(capture_text::kRectangleFailed, false);
     return;

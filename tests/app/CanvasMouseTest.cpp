@@ -262,6 +262,10 @@ class CanvasMouseTest : public FormTest {
     form().UNDB->click();
     QCOMPARE(Cell(form(), 1, fig::kX1), 10.0);
     QCOMPARE(Cell(form(), 1, fig::kX2), 30.0);
+    // Drawing the rectangle was an edit too: the next press takes it away, then nothing is left.
+    QVERIFY(form().UNDB->isEnabled());
+    form().UNDB->click();
+    QCOMPARE(form().figures.FigureCount, 0);
     QVERIFY(!form().UNDB->isEnabled());
   }
 
@@ -297,6 +301,11 @@ class CanvasMouseTest : public FormTest {
     form().UNDB->click();
     QCOMPARE(form().figures.Kind(2), 1);
     QCOMPARE(Surface().pixel(100, 90), kRed);
+    // Two more presses take the segments back; then the button is off.
+    form().UNDB->click();
+    form().UNDB->click();
+    QCOMPARE(form().figures.FigureCount, 0);
+    QCOMPARE(Surface().pixel(100, 30), kWhite);
     QVERIFY(!form().UNDB->isEnabled());
   }
 

@@ -265,12 +265,22 @@ class DraftingEditsTest : public FormTest {
     QVERIFY(IsEmpty(form().figures.At(fig::kUndoRow, 1)));
   }
 
-  void parallelCannotBeUndone() {
+  void parallelIsUndoneAndRedoneLikeAnyEdit() {
     DrawSegment(form(), {0, 50}, {100, 50});
     form().Text6->setText(QStringLiteral("10"));
     ClickWith(tool::kParallel, {{50, 50}});
     QCOMPARE(form().figures.FigureCount, 2);
-    QVERIFY(!form().UNDB->isEnabled());
+    const auto added = form().figures.cells[2];
+    QVERIFY(form().UNDB->isEnabled());
+    QVERIFY(!form().RDOB->isEnabled());
+    form().UNDB->click();
+    QCOMPARE(form().figures.FigureCount, 1);
+    QVERIFY(IsEmpty(form().figures.At(2, 0)));
+    QVERIFY(form().RDOB->isEnabled());
+    form().RDOB->click();
+    QCOMPARE(form().figures.FigureCount, 2);
+    QVERIFY(form().figures.cells[2] == added);
+    QVERIFY(!form().RDOB->isEnabled());
   }
 };
 

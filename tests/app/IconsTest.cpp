@@ -21,10 +21,12 @@ const QStringList kToolbar = {"open",
                               "capture",
                               "capture-target-full",
                               "capture-target-active",
-                              "settings"};
+                              "settings",
+                              "copy-figures"};
 const QStringList kToolPanel = {"tool-segment", "tool-rectangle", "tool-circle",    "tool-text",
                                 "tool-move",    "tool-delete",    "tool-trim-both", "tool-trim-one",
-                                "tool-extend",  "tool-parallel",  "undo",           "capture-rect"};
+                                "tool-extend",  "tool-parallel",  "undo",           "capture-rect",
+                                "redo"};
 const QStringList kNames = kToolbar + kToolPanel + QStringList{"app"};
 
 QImage Render(const QIcon& icon, int size) {

@@ -114,7 +114,7 @@ class ImageFilesTest : public QObject {
     const auto& [kind, dialog] = modal_->dialogs.front();
     QCOMPARE(kind, DialogKind::Open);
     QCOMPARE(dialog.DialogTitle, QStringLiteral("画像ﾌｧｲﾙを開く"));
-    QCOMPARE(dialog.Filter, QStringLiteral("画像ﾌｧｲﾙ|*.jpg;*.bmp"));
+    QCOMPARE(dialog.Filter, QStringLiteral("画像ﾌｧｲﾙ|*.jpg;*.bmp;*.jpeg;*.png"));
     QCOMPARE(dialog.FilterIndex, 1);
     QCOMPARE(dialog.Flags, 4);
 
@@ -244,15 +244,78 @@ class ImageFilesTest : public QObject {
     QCOMPARE(form().ImageFolder, out);
     QVERIFY(modal_->messages.empty());
 
+    // A ".bmp" name gets a BMP of the surface, pixel for pixel.
     QImageReader reader(out);
-    QCOMPARE(reader.format(), QByteArray("jpeg"));
+    QCOMPARE(reader.format(), QByteArray("bmp"));
     const QImage saved = reader.read().convertToFormat(QImage::Format_RGB32);
     QCOMPARE(saved.size(), QSize(160, 120));
-    const QImage& surface = form().Picture2->Surface();
-    const auto [worst, mean] = ChannelError(saved, surface);
-    QVERIFY2(mean < 3.0 && worst < 64, qPrintable(QStringLiteral("%1 %2").arg(worst).arg(mean)));
+    QCOMPARE(saved, form().Picture2->Surface());
     QCOMPARE(form().view.ZoomPercent, int16_t{200});  // saving changes nothing
     QCOMPARE(form().Picture2->size(), QSize(160, 120));
+  }
+
+  void savesByTheNamesExtension_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("format");
+    QTest::newRow("bmp") << "x.bmp" << QByteArray("bmp");
+    QTest::newRow("BMP in capitals") << "X.BMP" << QByteArray("bmp");
+    QTest::newRow("png") << "x.png" << QByteArray("png");
+    QTest::newRow("jpg") << "x.jpg" << QByteArray("jpeg");
+    QTest::newRow("jpeg") << "x.jpeg" << QByteArray("jpeg");
+    QTest::newRow("jpe") << "x.jpe" << QByteArray("jpeg");
+    QTest::newRow("other extension") << "x.gif" << QByteArray("jpeg");
+    QTest::newRow("png only in the folder") << "dir.png/x.v1" << QByteArray("jpeg");
+  }
+  void savesByTheNamesExtension() {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, format);
+    // A folder of its own for each name, so that any temporary left beside it would show.
+    const QString folder = FilePath(QString::fromLatin1(QTest::currentDataTag()).replace(' ', '_'));
+    const QString path = folder + QLatin1Char('/') + name;
+    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+    // Opened from the same name it is saved to, with a figure over the picture.
+    QVERIFY(Pattern(90, 70).save(path, format == "jpeg" ? "JPEG" : format.constData()));
+    Answer(*modal_, path);
+    form().OpenImage();
+    QCOMPARE(form().ImageFileName, name.mid(name.lastIndexOf('/') + 1));
+    form().Picture2->Surface().setPixel(5, 5, qRgb(255, 0, 0));
+    form().settings.Set(slot::kJpegQuality, 90.0);
+    Answer(*modal_, path);
+    form().SaveImage();
+    QCOMPARE(form().Status(velmor::status::kPrompt), QStringLiteral("正常に保存できました。"));
+
+    QImageReader reader(path);
+    QCOMPARE(reader.format(), format);
+    const QImage saved = reader.read().convertToFormat(QImage::Format_RGB32);
+    const QImage& surface = form().Picture2->Surface();
+    QCOMPARE(saved.size(), surface.size());
+    if (format == "jpeg") {
+      // Lossy: close on the whole (the lone red pixel is smeared, as JPEG does).
+      const auto [worst, mean] = ChannelError(saved, surface);
+      QVERIFY2(mean < 3.0 && worst > 0, qPrintable(QStringLiteral("%1 %2").arg(worst).arg(mean)));
+    } else {
+      QCOMPARE(saved, surface);  // lossless: the red pixel and every other one survive
+    }
+    if (format == "bmp") {
+      QFile file(path);
+      QVERIFY(file.open(QIODevice::ReadOnly));
+      const QByteArray head = file.read(30);
+      QCOMPARE(head.left(2), QByteArray("BM"));
+      QCOMPARE(int(uchar(head[28])) | int(uchar(head[29])) << 8, 24);  // bits a pixel
+    }
+    QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files).size(), 1);  // no temporary
+  }
+
+  void openReadsJpegAndPngNamesToo() {
+    for (const char* name : {"a.jpeg", "b.png"}) {
+      const QString path = FilePath(QString::fromLatin1(name));
+      QVERIFY(Pattern(33, 22).save(path, name[0] == 'a' ? "JPEG" : "PNG"));
+      Answer(*modal_, path);
+      form().OpenImage();
+      QCOMPARE(form().ImageFileName, QString::fromLatin1(name));
+      QCOMPARE(form().Picture2->Picture().size(), QSize(33, 22));
+    }
+    QVERIFY(modal_->messages.empty());
   }
 
   void failedSaveIsReportedAndTheOldFileSurvives() {

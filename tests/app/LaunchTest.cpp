@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include "app/CommandLine.h"
+#include "app/ControlIndexes.h"
 #include "app/Launch.h"
 #include "support/FakeModal.h"
 #include "support/FormFixture.h"
@@ -57,7 +58,7 @@ class LaunchTest : public QObject {
     QCOMPARE(f.form->windowTitle(), QStringLiteral("Velmor  見本-1.png"));
     QCOMPARE(f.form->Picture2->ScaleWidth(), 64);
     QCOMPARE(f.form->Picture2->Surface().pixel(5, 5), qRgb(10, 200, 30));
-    QCOMPARE(f.form->Status(1), QStringLiteral("画像ロード完了"));
+    QCOMPARE(f.form->Status(velmor::status::kPrompt), QStringLiteral("画像ロード完了"));
     QVERIFY(modal.dialogs.empty());  // the dialog was answered, never shown
     QVERIFY(modal.messages.empty());
 

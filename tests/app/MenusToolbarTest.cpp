@@ -69,10 +69,10 @@ class MenusToolbarTest : public QObject {
     QCOMPARE(f.form->FileMenu->title(), QStringLiteral("ファイル"));
     QCOMPARE(f.form->HelpMenu->title(), QStringLiteral("ヘルプ"));
     const QStringList captions = {QStringLiteral("開く"), QStringLiteral("保存"), QString(),
-                                  QStringLiteral("終了")};
+                                  QStringLiteral("終了"), QStringLiteral("作図付きコピー")};
     const QList<QAction*> fileItems = f.form->FileMenu->actions();
-    QCOMPARE(fileItems.size(), 4);
-    for (int i = 0; i < 4; ++i) {
+    QCOMPARE(fileItems.size(), 5);
+    for (int i = 0; i < 5; ++i) {
       QAction* item = Action(f, QStringLiteral("FileK_%1").arg(i));
       QVERIFY2(item, qPrintable(QStringLiteral("FileK_%1").arg(i)));
       QCOMPARE(fileItems[i], item);
@@ -86,15 +86,16 @@ class MenusToolbarTest : public QObject {
     QCOMPARE(about->text(), QStringLiteral("バージョン情報"));
   }
 
-  void toolbarHasEighteenButtonsWithSeparatorsAndTooltips() {
+  void toolbarHasNineteenButtonsWithSeparatorsAndTooltips() {
     FormFixture f;
     const QMap<int, QString> tooltips = {{2, "開く"},      {4, "保存"},    {6, "枠拡大"},
                                          {7, "拡大"},      {8, "縮小"},    {9, "全体"},
                                          {11, "切り取り"}, {12, "コピー"}, {13, "貼付け"},
-                                         {15, "ｷｬﾌﾟﾁｬ"},   {16, "全画面"}, {18, "設定"}};
+                                         {15, "ｷｬﾌﾟﾁｬ"},   {16, "全画面"}, {18, "設定"},
+                                         {19, "作図付きコピー"}};
     const QList<QAction*> inOrder = f.form->Toolbar1->actions();
-    QCOMPARE(inOrder.size(), 18);
-    for (int i = 1; i <= 18; ++i) {
+    QCOMPARE(inOrder.size(), 19);
+    for (int i = 1; i <= 19; ++i) {
       QAction* button = Button(f, i);
       QVERIFY2(button, qPrintable(QString::number(i)));
       QCOMPARE(inOrder[i - 1], button);

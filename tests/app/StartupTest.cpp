@@ -34,7 +34,7 @@ class StartupTest : public QObject {
     QCOMPARE(f->Find<QSlider>("Slider1")->value(), 2);
     QCOMPARE(f->form->panel.PenWidth, int16_t{2});
     QCOMPARE(f->Find<QComboBox>("Combo1")->currentText(), QStringLiteral("実線"));
-    QCOMPARE(f->Find<QComboBox>("Combo2")->currentText(), QStringLiteral("0.6"));
+    QCOMPARE(f->Find<QComboBox>("Combo2")->currentText(), QStringLiteral("1.0"));
     QCOMPARE(f->Find<QComboBox>("Combo3")->currentText(), QStringLiteral("塗り無"));
     QCOMPARE(f->Find<QPushButton>("Command2")->text(), QStringLiteral("→"));
     QCOMPARE(f->Find<velmor::ColorSwatch>("Text2")->BackColor(), 0x0000FFu);

@@ -1,3 +1,4 @@
+#include <QPainter>
 #include <QTest>
 #include <cmath>
 #include <limits>
@@ -156,6 +157,23 @@ class ScreenCaptureTest : public QObject {
     QCOMPARE(platform::clipboard::GetPicture(), expected);
     QCOMPARE(host_->events,
              (QStringList{"hide", "wait 1", "CutPic", "show", "canvas", "Pic_int", "restore"}));
+    QVERIFY(modal_->messages.empty());
+  }
+
+  void aRectangleReachingPastTheScreenKeepsItsSize() {
+    const QSize screen = pattern_.Image().size();
+    // 50 pixels past the left edge and 30 past the bottom.
+    SetRectangle(host_->settings, 50, screen.height() - 20, 200, 100);
+    capture_->CaptureFixedRectangle();
+    QImage expected(200, 100, QImage::Format_RGB32);
+    expected.fill(Qt::black);
+    {
+      QPainter painter(&expected);
+      painter.drawImage(50, 0, pattern_.Image().copy(0, screen.height() - 70, 150, 70));
+    }
+    QCOMPARE(host_->canvas.size(), QSize(200, 100));
+    QCOMPARE(host_->canvas, expected);
+    QCOMPARE(platform::clipboard::GetPicture(), expected);
     QVERIFY(modal_->messages.empty());
   }
 

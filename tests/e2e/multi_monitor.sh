@@ -53,11 +53,13 @@ convert "$pictures/desktop.png" -crop 200x100+300+250 +repage "$pictures/left-ex
 same_pixels "$pictures/left.png" "$pictures/left-expected.png" ||
   fail "矩形 on the left monitor did not bring the desktop area (300, 250) to (500, 350)"
 
-# Over the right edge of the primary monitor: cut to (2400, 250) to (2560, 350).
+# Over the right edge of the primary monitor: (2400, 250) to (2600, 350) at its full size, black
+# from the desktop's edge (x 2560) on.
 rectangle 2500 300 200 100 "$pictures/right.png"
-convert "$pictures/desktop.png" -crop 160x100+2400+250 +repage "$pictures/right-expected.png"
+convert "$pictures/desktop.png" -crop 160x100+2400+250 +repage -background black \
+  -extent 200x100 "$pictures/right-expected.png"
 same_pixels "$pictures/right.png" "$pictures/right-expected.png" ||
-  fail "矩形 over the right edge did not bring the desktop area (2400, 250) to (2560, 350)"
+  fail "矩形 over the right edge did not bring (2400, 250) to (2600, 350), black past the edge"
 
 # Across both monitors and the strip below the primary one: (1180, 710) to (1380, 810), black
 # from (1280, 768) on.

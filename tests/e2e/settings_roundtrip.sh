@@ -50,7 +50,7 @@ win=$(wait_window '^Velmor') || fail "main window did not appear the second time
 sleep 1
 # Text1 sits right of the label 拡大率 in the attribute strip below the toolbar.
 xdotool windowactivate --sync "$win"
-xdotool mousemove --window "$win" 70 45 click --repeat 3 1 key ctrl+a type 40
+xdotool mousemove --window "$win" 70 62 click --repeat 3 1 key ctrl+a type 40
 sleep 0.3
 xdotool key --clearmodifiers alt+F4
 wait_exit "$VELMOR_PID"

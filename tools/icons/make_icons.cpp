@@ -448,6 +448,27 @@ void DrawUndo(Grid& g) {
   g.Head(g.At(0.8, 5.5, w), {-1, 0}, 4.6, 3.6, col::kBlue);
 }
 
+// The undo arrow mirrored: it turns the other way and points right.
+void DrawRedo(Grid& g) {
+  const int w = g.Width(1.8);
+  QPainterPath path;
+  path.moveTo(g.At(11.5, 5.5, w));
+  path.lineTo(g.At(6.5, 5.5, w));
+  path.arcTo(QRectF(g.At(2.5, 5.5, w), g.At(10.5, 13.5, w)), 90, 180);
+  path.lineTo(g.At(10.5, 13.5, w));
+  QPainter& p = g.Painter();
+  p.setPen(QPen(col::kBlue, w, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+  p.setBrush(Qt::NoBrush);
+  p.drawPath(path);
+  g.Head(g.At(15.2, 5.5, w), {1, 0}, 4.6, 3.6, col::kBlue);
+}
+
+// The copy sheets with a red mark-up arrow over the front one.
+void DrawCopyFigures(Grid& g) {
+  DrawCopy(g);
+  g.Arrow(7.5, 13, 12.5, 8, col::kRed, 1.2, 3.6, 2.2);
+}
+
 void DrawApp(Grid& g) {
   QLinearGradient bg(0, 0, g.Scale(16), g.Scale(16));
   bg.setColorAt(0, col::kBlue.lighter(120));
@@ -492,6 +513,8 @@ const Icon kIcons[] = {
     {"tool-extend", DrawToolExtend, false},
     {"tool-parallel", DrawToolParallel, false},
     {"undo", DrawUndo, false},
+    {"redo", DrawRedo, false},
+    {"copy-figures", DrawCopyFigures, false},
     {"capture-rect", DrawCaptureRect, false},
     {"app", DrawApp, true},
 };
