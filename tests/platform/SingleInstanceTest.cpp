@@ -232,14 +232,6 @@ class SingleInstanceTest : public QObject {
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("someone's file"));
   }
-
-  // A lock of ours at the usual path gives no notice.
-  void usualPathGivesNoNotice() {
-    SingleInstanceGuard guard(key_);
-    QVERIFY(guard.TryAcquire());
-    QCOMPARE(guard.LockFilePath(), SingleInstanceGuard::LockFilePathFor(key_));
-    QVERIFY(guard.Notice().isEmpty());
-  }
 };
 
 int main(int argc, char** argv) {

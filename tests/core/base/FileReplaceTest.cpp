@@ -11,7 +11,6 @@
 #include "core/base/FileReplace.h"
 
 namespace fs = std::filesystem;
-using velmor::platform::IsTemporaryName;
 using velmor::platform::RemoveStaleTemporaries;
 using velmor::platform::ReplaceFileContents;
 
@@ -112,18 +111,6 @@ TEST_F(FileReplaceTest, FailureLeavesWhatWasThereAndNoTemporary) {
   EXPECT_EQ(Entries(), 2u);
 }
 
-// The temporary must not be longer than the name: a name at the limit still saves.
-TEST_F(FileReplaceTest, NameAtTheLengthLimitSaves) {
-  const std::string name = std::string(246, 'n') + ".jpg";
-  ASSERT_EQ(name.size(), 250u);
-  std::string error;
-  ASSERT_TRUE(ReplaceFileContents(dir_ / name, "jpeg", &error)) << error;
-  EXPECT_EQ(Read(dir_ / name), "jpeg");
-  ASSERT_TRUE(ReplaceFileContents(dir_ / name, "again", &error)) << error;
-  EXPECT_EQ(Read(dir_ / name), "again");
-  EXPECT_EQ(Entries(), 1u);
-}
-
 // The bytes of a name are kept as given; a name that lost bytes to decoding (U+FFFD) would
 // save under a different name than the user's and is refused.
 TEST_F(FileReplaceTest, NameBytesAreKeptAndDecodingLossIsRefused) {
@@ -138,17 +125,6 @@ TEST_F(FileReplaceTest, NameBytesAreKeptAndDecodingLossIsRefused) {
   EXPECT_FALSE(error.empty());
   EXPECT_EQ(Entries(), 1u);
   EXPECT_EQ(Read(dir_.string() + "/" + raw), "jpeg");
-}
-
-TEST_F(FileReplaceTest, TemporaryNamesAreTold) {
-  long pid = 0;
-  EXPECT_TRUE(IsTemporaryName(".velmor.tmp-1234-0", &pid));
-  EXPECT_EQ(pid, 1234);
-  EXPECT_TRUE(IsTemporaryName("VLM.INI.tmp-77-12", &pid));
-  EXPECT_EQ(pid, 77);
-  for (const char* other : {"a.tmp-12", "a.tmp--1", "a.tmp-x-1", "a.tmp-1-", "a.tmp-1-2b",
-                            ".tmp-1-2", "a.tmp", "picture.jpg", "a.tmp-12345678901-1"})
-    EXPECT_FALSE(IsTemporaryName(other)) << other;
 }
 
 // What a killed save left behind goes at the next save into the folder (and, through the

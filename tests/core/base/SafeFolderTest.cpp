@@ -158,19 +158,4 @@ TEST_F(SafeFolderTest, FolderSwappedForALinkAfterTheCheckKeepsTheWriteInside) {
   EXPECT_FALSE(source.OpenSubfolder("ABC", &reason).IsOpen());
 }
 
-TEST_F(SafeFolderTest, MissingSourceFolderAndMovedHandles) {
-  std::string reason;
-  const SafeFolder missing = SafeFolder::Open((root_ / "gone").string(), &reason);
-  EXPECT_FALSE(missing.IsOpen());
-  EXPECT_NE(reason.find("を開けません"), std::string::npos);
-  EXPECT_FALSE(missing.OpenSubfolder("ABC", &reason).IsOpen());
-  EXPECT_FALSE(missing.WriteFile("1.jpg", "x", &reason));
-
-  SafeFolder first = SafeFolder::Open(source_.string());
-  SafeFolder second = std::move(first);
-  EXPECT_FALSE(first.IsOpen());  // NOLINT(bugprone-use-after-move): moved-from holds none
-  ASSERT_TRUE(second.IsOpen());
-  EXPECT_TRUE(second.WriteFile("x.jpg", "x"));
-}
-
 }  // namespace
