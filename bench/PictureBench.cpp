@@ -12,8 +12,9 @@
 namespace {
 
 QByteArray Bomb(const char* chunk) {
-  return QByteArray::fromHex("89504e470d0a1a0a0000000d494844520000000400000004080200000026930929"
-                             "7fffffff") +
+  return QByteArray::fromHex(
+             "89504e470d0a1a0a0000000d494844520000000400000004080200000026930929"
+             "7fffffff") +
          chunk + "abc";
 }
 
@@ -33,8 +34,12 @@ void Load(benchmark::State& state, const QByteArray& bytes, bool expectPicture) 
   }
 }
 
-void BM_TextChunkBomb(benchmark::State& state) { Load(state, Bomb("tEXt"), false); }
-void BM_ZtxtChunkBomb(benchmark::State& state) { Load(state, Bomb("zTXt"), false); }
+void BM_TextChunkBomb(benchmark::State& state) {
+  Load(state, Bomb("tEXt"), false);
+}
+void BM_ZtxtChunkBomb(benchmark::State& state) {
+  Load(state, Bomb("zTXt"), false);
+}
 void BM_IconWithChunkBomb(benchmark::State& state) {
   Load(state, IconHolding(Bomb("zTXt")), false);
 }

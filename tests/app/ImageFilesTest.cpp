@@ -301,14 +301,16 @@ class ImageFilesTest : public QObject {
   void nameThatLostBytesIsRefusedNotSavedElsewhere() {
     form().settings.Set(slot::kJpegQuality, 90.0);
     QVERIFY(QDir(files_.path()).mkpath(QStringLiteral("odd")));
-    const QByteArray raw = QFile::encodeName(FilePath(QStringLiteral("odd"))) + "/\x8C\xA9\x90\x7D.jpg";
+    const QByteArray raw =
+        QFile::encodeName(FilePath(QStringLiteral("odd"))) + "/\x8C\xA9\x90\x7D.jpg";
     QVERIFY(QFile::decodeName(raw).contains(QChar::ReplacementCharacter));
     Answer(*modal_, QFile::decodeName(raw));
     form().SaveImage();
     QCOMPARE(modal_->messages.size(), size_t{1});
     QVERIFY(modal_->messages.front().text.contains(QStringLiteral("保存できませんでした")));
     QVERIFY(form().Status(1) != QStringLiteral("正常に保存できました。"));
-    QVERIFY(QDir(FilePath(QStringLiteral("odd"))).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    QVERIFY(
+        QDir(FilePath(QStringLiteral("odd"))).entryList(QDir::Files | QDir::Hidden).isEmpty());
   }
 
   void saveIntoMissingFolderIsReported() {

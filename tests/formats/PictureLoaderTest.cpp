@@ -252,7 +252,8 @@ class PictureLoaderTest : public QObject {
     QByteArray ico("\0\0\1\0\1\0", 6);
     ico.append("\4\4\0\0\1\0\x20\0", 8);
     const uint32_t size = bomb.size(), offset = 22;
-    ico.append(reinterpret_cast<const char*>(&size), 4).append(reinterpret_cast<const char*>(&offset), 4);
+    ico.append(reinterpret_cast<const char*>(&size), 4);
+    ico.append(reinterpret_cast<const char*>(&offset), 4);
     ico.append(bomb);
     QTest::newRow("icon holding the bomb") << ico;
   }

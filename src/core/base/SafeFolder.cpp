@@ -17,8 +17,8 @@ void Say(std::string* reason, std::string text) {
 }
 
 bool IsPlainName(const std::string& name) {
-  return !name.empty() && name != "." && name != ".." &&
-         name.find('/') == std::string::npos && name.find('\0') == std::string::npos;
+  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
+         name.find('\0') == std::string::npos;
 }
 
 std::string TemporaryName() {
@@ -81,12 +81,11 @@ SafeFolder SafeFolder::OpenSubfolder(const std::string& name, std::string* reaso
   }
   // O_NOFOLLOW refuses a link even when it names a folder; the fstat then holds for the very
   // folder the handle is of, whatever is renamed in its place afterwards.
-  const int fd =
-      ::openat(fd_, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  const int fd = ::openat(fd_, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) {
     struct stat info {};
-    const bool link = ::fstatat(fd_, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-                      S_ISLNK(info.st_mode);
+    const bool link =
+        ::fstatat(fd_, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode);
     if (link)
       Say(reason, "出力先 " + name + " はリンクなので使いません");
     else
@@ -119,8 +118,8 @@ bool SafeFolder::WriteFile(const std::string& name, std::string_view bytes, std:
     return false;
   }
   const std::string temporary = TemporaryName();
-  const int fd = ::openat(fd_, temporary.c_str(),
-                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  const int fd =
+      ::openat(fd_, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (fd < 0) {
     Say(reason, name + " に保存できませんでした");
     return false;
