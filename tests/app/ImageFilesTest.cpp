@@ -281,6 +281,9 @@ class ImageFilesTest : public QObject {
     QCOMPARE(old.readAll(), QByteArray("old contents"));
     QCOMPARE(QDir(files_.path()).entryList({QStringLiteral("old.jpg*")}, QDir::Files),
              QStringList{QStringLiteral("old.jpg")});  // no temporary left beside it
+    QVERIFY(QDir(files_.path())
+                .entryList({QStringLiteral("*.tmp-*")}, QDir::Files | QDir::Hidden)
+                .isEmpty());
   }
 
   // The temporary beside a long name must not push it past the file system's limit.
