@@ -105,8 +105,22 @@ bool IsTemporaryName(std::string_view name, long* pid) {
 }
 
 int RemoveStaleTemporaries(const std::string& folder, int min_age_seconds) {
-  DIR* dir = ::opendir(folder.c_str());
-  if (!dir) return 0;
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return 0;
+  const int removed = RemoveStaleTemporariesAt(fd, min_age_seconds);
+  ::close(fd);
+  return removed;
+}
+
+int RemoveStaleTemporariesAt(int folder_fd, int min_age_seconds) {
+  const int own_fd = ::dup(folder_fd);  // closedir closes the handle it was given
+  if (own_fd < 0) return 0;
+  DIR* dir = ::fdopendir(own_fd);
+  if (!dir) {
+    ::close(own_fd);
+    return 0;
+  }
+  ::rewinddir(dir);
   const int dir_fd = ::dirfd(dir);
   const time_t now = std::time(nullptr);
   int removed = 0;

@@ -28,5 +28,7 @@ bool IsTemporaryName(std::string_view name, long* pid = nullptr);
 // touched for `min_age_seconds` (a copy on another machine sharing the folder may still be
 // writing a fresh one). Returns how many were removed.
 int RemoveStaleTemporaries(const std::string& folder, int min_age_seconds = 60);
+// The same in the folder open as `folder_fd` (the handle stays open).
+int RemoveStaleTemporariesAt(int folder_fd, int min_age_seconds = 60);
 
 }  // namespace velmor::platform

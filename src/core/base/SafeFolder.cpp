@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <utility>
 
+#include "core/base/FileReplace.h"
+
 namespace velmor::platform {
 
 namespace {
@@ -136,6 +138,10 @@ bool SafeFolder::WriteFile(const std::string& name, std::string_view bytes, std:
     return false;
   }
   return true;
+}
+
+int SafeFolder::RemoveStaleTemporaries() const {
+  return fd_ < 0 ? 0 : RemoveStaleTemporariesAt(fd_);
 }
 
 }  // namespace velmor::platform

@@ -37,6 +37,10 @@ class SafeFolder {
   bool WriteFile(const std::string& name, std::string_view bytes, std::string* reason = nullptr,
                  const std::function<void()>& before_commit = {}) const;
 
+  // Removes what writes killed on their way left in this folder (see RemoveStaleTemporaries
+  // in FileReplace.h); returns how many. Once per folder and run is enough.
+  int RemoveStaleTemporaries() const;
+
   bool IsOpen() const { return fd_ >= 0; }
   int Handle() const { return fd_; }
 

@@ -2,6 +2,8 @@
 // is under way, never carry the bytes out of it.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/time.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -78,6 +80,17 @@ TEST_F(SafeFolderTest, MakesOrReusesARealSubfolderAndWritesIntoIt) {
   struct stat info {};
   ASSERT_EQ(::stat((source_ / "ABC" / "123.jpg").c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 07777, 0600u);
+  EXPECT_EQ(Entries(source_ / "ABC"), 1u);
+
+  // A temporary left by a write that was killed goes when the batch asks.
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ::waitpid(child, nullptr, 0);
+  const fs::path leftover = source_ / "ABC" / (".velmor.tmp-" + std::to_string(child) + "-0");
+  Write(leftover, "half");
+  const timeval old[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+  ASSERT_EQ(::utimes(leftover.c_str(), old), 0);
+  EXPECT_EQ(again.RemoveStaleTemporaries(), 1);
   EXPECT_EQ(Entries(source_ / "ABC"), 1u);
 }
 
