@@ -375,8 +375,37 @@ def settings_seeds():
     put("fuzz_settings", "short.ini", b'"\x8e\xc0\x90\xfc"\r\n3\r\n#FALSE#')
 
 
+def png_chunk(kind, data, length=None):
+    import zlib
+    size = len(data) if length is None else length
+    return struct.pack(">I", size) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+
+def hostile_inputs():
+    """Inputs that once cost memory or settings; kept as findings (their names say so), so the
+    replay refuses them every run."""
+    head = b"\x89PNG\r\n\x1a\n" + png_chunk(b"IHDR", struct.pack(">IIBBBBB", 4, 4, 8, 2, 0, 0, 0))
+    # A 4 x 4 PNG whose text chunk claims 2 GiB: 44 bytes.
+    text_bomb = head + struct.pack(">I", 0x7FFFFFFF) + b"tEXtabc"
+    ztxt_bomb = head + struct.pack(">I", 0x7FFFFFFF) + b"zTXtabc"
+    put("fuzz_picture_png", "oom-text-chunk-length.png", text_bomb)
+    put("fuzz_picture_png", "oom-ztxt-chunk-length.png", ztxt_bomb)
+    icon = u16(0, 1, 1) + bytes((4, 4, 0, 0)) + u16(1, 32) + u32(len(ztxt_bomb), 22) + ztxt_bomb
+    put("fuzz_picture_ico", "oom-png-icon-chunk-length.ico", icon)
+    # Unused slots holding what the program itself would not write, to be kept byte for byte.
+    lines = [b""] * 100
+    lines[0] = b'"\x81\xff\xfc"'
+    lines[1] = b"0010"
+    lines[2] = b"  1.50  "
+    lines[9] = b"25"
+    lines[18] = b'"\xff"'
+    lines[99] = b"\x82\xa0 unquoted \x80"
+    put("fuzz_settings", "unused-slot-bytes.ini", b"\r\n".join(lines) + b"\r\n")
+
+
 if __name__ == "__main__":
     raster_seeds()
     wmf_seeds()
     emf_seeds()
     settings_seeds()
+    hostile_inputs()

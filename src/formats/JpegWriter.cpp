@@ -27,8 +27,8 @@ struct TurboBufferDeleter {
 
 }  // namespace
 
-bool SaveSurfaceAsJpeg(const QImage& surface, int width, int height, const std::string& path,
-                       int quality, std::string* error) {
+bool EncodeSurfaceAsJpeg(const QImage& surface, int width, int height, int quality,
+                         std::string* bytes, std::string* error) {
   if (surface.isNull()) return Fail(error, "no surface");
   if (width < 1 || height < 1 || width > surface.width() || height > surface.height()) {
     return Fail(error, "size " + std::to_string(width) + " x " + std::to_string(height) +
@@ -36,7 +36,6 @@ bool SaveSurfaceAsJpeg(const QImage& surface, int width, int height, const std::
   }
   if (width > kMaxJpegSide || height > kMaxJpegSide) return Fail(error, "too large for JPEG");
   if (quality < 1 || quality > 100) return Fail(error, "quality out of range");
-  if (path.empty()) return Fail(error, "no file name");
 
   // Only 32-bit surfaces are passed as they are; anything else is converted first.
   const QImage* pixels = &surface;
@@ -64,7 +63,16 @@ bool SaveSurfaceAsJpeg(const QImage& surface, int width, int height, const std::
   if (status != 0 || !jpeg || size == 0) {
     return Fail(error, std::string("JPEG encoding failed: ") + tjGetErrorStr2(encoder.get()));
   }
-  return ReplaceFileContents(path, {reinterpret_cast<const char*>(jpeg.get()), size}, error);
+  bytes->assign(reinterpret_cast<const char*>(jpeg.get()), size);
+  return true;
+}
+
+bool SaveSurfaceAsJpeg(const QImage& surface, int width, int height, const std::string& path,
+                       int quality, std::string* error) {
+  if (path.empty()) return Fail(error, "no file name");
+  std::string jpeg;
+  if (!EncodeSurfaceAsJpeg(surface, width, height, quality, &jpeg, error)) return false;
+  return ReplaceFileContents(path, jpeg, error);
 }
 
 int32_t DCSavetoJPEG(JpegSurface surface, int32_t width, int32_t height, char* fileName,

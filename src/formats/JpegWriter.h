@@ -27,6 +27,11 @@ inline constexpr int32_t kJpegFailed = 0;
 int32_t DCSavetoJPEG(JpegSurface surface, int32_t width, int32_t height, char* fileName,
                      uint32_t quality, int32_t reserved);
 
+// The JPEG bytes SaveSurfaceAsJpeg would write, for callers that write them themselves (through
+// a SafeFolder, say). False with the reason on the same failures but those of the file.
+bool EncodeSurfaceAsJpeg(const QImage& surface, int width, int height, int quality,
+                         std::string* bytes, std::string* error = nullptr);
+
 // The same with the reason for a failure, for callers that want to show it.
 bool SaveSurfaceAsJpeg(const QImage& surface, int width, int height, const std::string& path,
                        int quality, std::string* error = nullptr);

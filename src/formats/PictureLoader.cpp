@@ -126,6 +126,9 @@ std::optional<QImage> LoadPictureFromBytes(QByteArrayView bytes, const PictureLi
                         (w > limits.maxPixels || h > limits.maxPixels / std::max<int64_t>(w, 1))) {
         return Refuse(error, QStringLiteral("picture too large: %1 x %2 pixels").arg(w).arg(h));
       }
+      if (!ChunksFit(kind, view)) {
+        return Refuse(error, QStringLiteral("damaged picture: a chunk runs past the end"));
+      }
       if (!LooksComplete(kind, view)) {
         return Refuse(error, QStringLiteral("truncated or damaged picture"));
       }

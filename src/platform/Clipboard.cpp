@@ -52,7 +52,17 @@ QImage GetPicture(const PictureLimits& limits) {
       return picture ? *picture : QImage();
     }
   }
-  if (!data->hasImage()) return {};
+  // Any other encoded picture goes through the loader too, never straight to Qt's decoders:
+  // only a picture already in memory (our own) is taken as it is.
+  bool encoded = false;
+  for (const QString& type : data->formats()) {
+    if (!type.startsWith(QLatin1String("image/"))) continue;
+    encoded = true;
+    const QByteArray bytes = data->data(type);
+    if (bytes.isEmpty()) continue;
+    if (const std::optional<QImage> picture = LoadPictureFromBytes(bytes, limits)) return *picture;
+  }
+  if (encoded || !data->hasImage()) return {};
   // Our own picture is already in memory.
   const QImage picture = qvariant_cast<QImage>(data->imageData());
   if (picture.isNull() ||

@@ -1,11 +1,16 @@
 #include "platform/SingleInstance.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 
@@ -15,19 +20,55 @@ namespace {
 // A lock file without a readable owner is only trusted this long: it may be one that another
 // copy has just created and not yet filled in.
 constexpr qint64 kUnreadableLockGraceMs = 5000;
+
+// Paths tried after the first, in this order, when something that is no lock of ours sits
+// there.
+constexpr int kAlternativePaths = 4;
+
+std::unique_ptr<QLockFile> MakeLock(const QString& path) {
+  auto lock = std::make_unique<QLockFile>(path);
+  // The guard is held for the whole run: only a dead owner (or a reused PID) makes it stale,
+  // never its age.
+  lock->setStaleLockTime(0);
+  return lock;
+}
+
+// Absent, or a regular file of this user. Anything else cannot be ours: a folder or a FIFO
+// there would make every start fail (or, for a FIFO, hang while reading it).
+bool CanHoldOurLock(const QString& path) {
+  struct stat info {};
+  if (::lstat(QFile::encodeName(path).constData(), &info) != 0) return errno == ENOENT;
+  return S_ISREG(info.st_mode) && info.st_uid == ::getuid();
+}
 }  // namespace
 
 SingleInstanceGuard::SingleInstanceGuard(const QString& key)
-    : lock_(std::make_unique<QLockFile>(LockFilePathFor(key))) {
-  // The guard is held for the whole run: only a dead owner (or a reused PID) makes it stale,
-  // never its age.
-  lock_->setStaleLockTime(0);
-}
+    : basePath_(LockFilePathFor(key)), lock_(MakeLock(basePath_)) {}
 
 SingleInstanceGuard::~SingleInstanceGuard() = default;
 
+bool SingleInstanceGuard::UseFirstUsablePath() {
+  for (int n = 0; n <= kAlternativePaths; ++n) {
+    const QString path = n == 0 ? basePath_ : basePath_ + QStringLiteral(".%1").arg(n);
+    if (!CanHoldOurLock(path)) continue;
+    if (n > 0) {
+      notice_ = QStringLiteral("%1 is no lock file of this user; using %2 instead")
+                    .arg(basePath_, path);
+    }
+    if (lock_->fileName() != path) lock_ = MakeLock(path);
+    return true;
+  }
+  notice_ = QStringLiteral("no usable lock file at %1 or its alternatives; not checking for "
+                           "another copy")
+                .arg(basePath_);
+  return false;
+}
+
 bool SingleInstanceGuard::TryAcquire() {
   if (lock_->isLocked()) return true;
+  const bool usable = UseFirstUsablePath();
+  if (!notice_.isEmpty()) std::fprintf(stderr, "velmor: %s\n", qPrintable(notice_));
+  if (!usable) return true;  // the check cannot be made and must not stop the program
   if (lock_->tryLock(0)) return true;
   if (lock_->error() != QLockFile::LockFailedError) return true;
   return TakeOverUnreadableLock();

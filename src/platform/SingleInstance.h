@@ -1,6 +1,8 @@
 // Refuses a second running copy of the same program: the first copy holds a lock file in the
 // temporary folder, named after its executable path and the user. A lock left behind by a
-// copy that crashed is taken over, so a crash never keeps the user out.
+// copy that crashed is taken over, so a crash never keeps the user out; so is the path itself
+// when something else sits there (a folder, a link, a FIFO, another user's file): the guard
+// then uses the next of a few fixed alternatives, which every copy tries in the same order.
 #pragma once
 
 #include <QString>
@@ -23,6 +25,9 @@ class SingleInstanceGuard {
   // folder not writable): the check then cannot be made and must not stop the program.
   bool TryAcquire();
 
+  // What the guard had to step around to find a usable lock path; empty when nothing.
+  QString Notice() const { return notice_; }
+
   // Whether this object holds the lock file.
   bool IsHeld() const;
 
@@ -39,7 +44,10 @@ class SingleInstanceGuard {
 
  private:
   bool TakeOverUnreadableLock();
+  bool UseFirstUsablePath();
 
+  QString basePath_;
+  QString notice_;
   std::unique_ptr<QLockFile> lock_;
 };
 

@@ -196,6 +196,11 @@ class ImageFilesTest : public QObject {
       strip.save(&buffer, "PNG");
     }
     QTest::newRow("wider than a canvas") << wide;
+    // 44 bytes: a 4 x 4 PNG whose text chunk claims 2 GiB that the file does not hold.
+    const QByteArray head = QByteArray::fromHex(
+        "89504e470d0a1a0a0000000d494844520000000400000004080200000026930929");
+    QTest::newRow("png text chunk bomb") << head + QByteArray::fromHex("7fffffff") + "tEXtabc";
+    QTest::newRow("png ztxt chunk bomb") << head + QByteArray::fromHex("7fffffff") + "zTXtabc";
   }
   // A failed open changes nothing: picture, zoom, figures, names and the text box stay.
   void badPicturesAreRefusedAndNothingChanges() {
@@ -340,6 +345,39 @@ class ImageFilesTest : public QObject {
     QCOMPARE(old.readAll(), QByteArray("old contents"));
     QCOMPARE(QDir(files_.path()).entryList({QStringLiteral("old.jpg*")}, QDir::Files),
              QStringList{QStringLiteral("old.jpg")});  // no temporary left beside it
+    QVERIFY(QDir(files_.path())
+                .entryList({QStringLiteral("*.tmp-*")}, QDir::Files | QDir::Hidden)
+                .isEmpty());
+  }
+
+  // The temporary beside a long name must not push it past the file system's limit.
+  void nameAtTheLengthLimitSaves() {
+    form().settings.Set(slot::kJpegQuality, 90.0);
+    const QString name = QString(246, QLatin1Char('n')) + QStringLiteral(".jpg");
+    QVERIFY(QDir(files_.path()).mkpath(QStringLiteral("long")));
+    Answer(*modal_, FilePath(QStringLiteral("long/") + name));
+    form().SaveImage();
+    QVERIFY(modal_->messages.empty());
+    QCOMPARE(form().Status(1), QStringLiteral("正常に保存できました。"));
+    QCOMPARE(QDir(FilePath(QStringLiteral("long"))).entryList(QDir::Files | QDir::Hidden),
+             QStringList{name});
+  }
+
+  // A name with bytes that are no UTF-8 reaches the program with U+FFFD in their place: saving
+  // under that would write a file the user never named, so it is refused as a failed save.
+  void nameThatLostBytesIsRefusedNotSavedElsewhere() {
+    form().settings.Set(slot::kJpegQuality, 90.0);
+    QVERIFY(QDir(files_.path()).mkpath(QStringLiteral("odd")));
+    const QByteArray raw =
+        QFile::encodeName(FilePath(QStringLiteral("odd"))) + "/\x8C\xA9\x90\x7D.jpg";
+    QVERIFY(QFile::decodeName(raw).contains(QChar::ReplacementCharacter));
+    Answer(*modal_, QFile::decodeName(raw));
+    form().SaveImage();
+    QCOMPARE(modal_->messages.size(), size_t{1});
+    QVERIFY(modal_->messages.front().text.contains(QStringLiteral("保存できませんでした")));
+    QVERIFY(form().Status(1) != QStringLiteral("正常に保存できました。"));
+    QVERIFY(
+        QDir(FilePath(QStringLiteral("odd"))).entryList(QDir::Files | QDir::Hidden).isEmpty());
   }
 
   void saveIntoMissingFolderIsReported() {

@@ -5,6 +5,10 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QtTest>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "app/ColorSwatch.h"
 #include "app/ControlIndexes.h"
@@ -205,6 +209,88 @@ class StartupTest : public QObject {
     QVERIFY(f.folder.remove());  // the folder is gone: nothing can be written there
     f.form->SaveSettingsAndExit();
     QCOMPARE(f.exits, 1);
+  }
+
+  // A long line in one slot and undecodable bytes in unused ones cost no setting: the program
+  // starts with the others and writes the file back byte for byte.
+  void longLineAndOddBytesLoseNothing() {
+    Settings s;
+    s.Set(slot::kZoomStep, int16_t{25});
+    s.Set(slot::kPenWidth, 3.0);
+    s.Set(slot::kFontName, std::string("IPAGothic"));
+    s.Set(slot::kJpegQuality, 80.0);
+    s.Set(slot::kCaptureDX, 640.0);
+    std::string bytes;
+    {
+      FormFixture first(&s);  // the file as the program writes it at exit
+      first.form->close();
+      bytes = first.IniBytes();
+    }
+    const std::string longLine = "\"" + std::string(size_t{2} << 20, 'x') + "\"";
+    bytes.replace(0, 0, longLine);                       // slot 1
+    bytes.replace(longLine.size() + 2, 0, "\"\x81\xFF\"");  // slot 2: no valid CP932
+    bytes.replace(bytes.size() - 2, 0, "0x7F");           // slot 100
+    const auto f = FormFixture::WithFileBytes(bytes);
+    QCOMPARE(f->form->panel.ZoomStep, int16_t{25});
+    QCOMPARE(f->form->panel.PenWidth, int16_t{3});
+    QCOMPARE(f->form->settings.Number(slot::kJpegQuality), 80.0);
+    QCOMPARE(f->form->settings.Number(slot::kCaptureDX), 640.0);
+    f->form->close();
+    QCOMPARE(f->exits, 1);
+    QVERIFY(f->IniBytes() == bytes);
+  }
+
+  // A file too large to be a settings file starts the program with the empty values and is
+  // left as it was at exit.
+  void oversizedFileStartsAndIsLeftAlone() {
+    const std::string bytes = "42\r\n\"" + std::string(velmor::kSettingsFileReadLimit, 'y') +
+                              "\"\r\n";
+    const auto f = FormFixture::WithFileBytes(bytes);
+    QCOMPARE(f->form->panel.ZoomStep, int16_t{1});
+    f->form->close();
+    QCOMPARE(f->exits, 1);
+    QVERIFY(f->IniBytes() == bytes);
+  }
+
+  // A FIFO as VLM.INI neither blocks the start nor is replaced at exit.
+  void fifoAsSettingsFileStartsAndStays() {
+    QTemporaryDir folder;
+    const QByteArray ini = QFile::encodeName(folder.filePath(QStringLiteral("VLM.INI")));
+    QCOMPARE(::mkfifo(ini.constData(), 0600), 0);
+    ::alarm(20);  // a blocking open would end this binary here instead of hanging it
+    velmor::Form1 form(folder.path());
+    ::alarm(0);
+    int exits = 0;
+    form.exitProgram = [&exits] { ++exits; };
+    QCOMPARE(form.panel.ZoomStep, int16_t{1});
+    form.close();
+    QCOMPARE(exits, 1);
+    struct stat info {};
+    QCOMPARE(::lstat(ini.constData(), &info), 0);
+    QVERIFY(S_ISFIFO(info.st_mode));
+  }
+
+  // What a settings write killed on its way left beside VLM.INI is gone at the next start.
+  void leftoverTemporariesGoAtStart() {
+    QTemporaryDir folder;
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    const QString leftover =
+        folder.filePath(QStringLiteral("VLM.INI.tmp-%1-0").arg(child));
+    const QString ours = folder.filePath(QStringLiteral(".velmor.tmp-%1-4").arg(child));
+    for (const QString& path : {leftover, ours}) {
+      QFile file(path);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write("half");
+      file.close();
+      const timeval old[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+      QCOMPARE(::utimes(QFile::encodeName(path).constData(), old), 0);
+    }
+    velmor::Form1 form(folder.path());
+    form.exitProgram = [] {};
+    QVERIFY(!QFile::exists(leftover));
+    QVERIFY(!QFile::exists(ours));
   }
 };
 

@@ -85,7 +85,7 @@ class JpegWriterTest : public QObject {
   QTemporaryDir dir_;
 
   QStringList Leftovers() const {
-    return QDir(dir_.path()).entryList({QStringLiteral("*.tmp-*")}, QDir::Files);
+    return QDir(dir_.path()).entryList({QStringLiteral("*.tmp-*")}, QDir::Files | QDir::Hidden);
   }
 
  private slots:
@@ -101,6 +101,21 @@ class JpegWriterTest : public QObject {
     QVERIFY2(d.mean <= reference * 1.1 + 0.2,
              qPrintable(QStringLiteral("%1 against %2").arg(d.mean).arg(reference)));
     QVERIFY(Leftovers().isEmpty());
+  }
+
+  // The bytes handed to callers that write them themselves are those a save writes.
+  void encodedBytesAreWhatASaveWrites() {
+    const QImage surface = Surface(64, 48);
+    std::string bytes, error;
+    QVERIFY(EncodeSurfaceAsJpeg(surface, 64, 40, 80, &bytes, &error));
+    const QString path = dir_.filePath(QStringLiteral("encoded.jpg"));
+    QVERIFY(SaveSurfaceAsJpeg(surface, 64, 40, path.toStdString(), 80));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll() == QByteArray::fromStdString(bytes));
+    QVERIFY(!EncodeSurfaceAsJpeg(surface, 65, 48, 80, &bytes, &error));
+    QVERIFY(!error.empty());
+    QVERIFY(!EncodeSurfaceAsJpeg(surface, 64, 48, 0, &bytes, &error));
   }
 
   void writesBaselineAt420WithTheGivenQuality() {

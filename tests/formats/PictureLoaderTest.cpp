@@ -232,6 +232,57 @@ class PictureLoaderTest : public QObject {
     QVERIFY(!LoadPicture(path));
   }
 
+  // An ancillary chunk that claims more bytes than the file holds is refused before any
+  // decoder sees it (a decoder would allocate all of it first), alone or inside an icon.
+  void chunksLongerThanTheFileAreRefused_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    const QByteArray head = QByteArray::fromHex(
+        "89504e470d0a1a0a0000000d494844520000000400000004080200000026930929");
+    const QByteArray huge = QByteArray::fromHex("7fffffff");
+    QTest::newRow("text chunk, 44 bytes") << head + huge + "tEXtabc";
+    QTest::newRow("compressed text chunk") << head + huge + "zTXtabc";
+    QTest::newRow("international text chunk") << head + huge + "iTXt";
+    QTest::newRow("length beyond 2^31") << head + QByteArray::fromHex("ffffffff") + "tEXtabc";
+    // After the picture data, where a decoder reads on for the end chunk.
+    QByteArray png = Encoded(Quadrants(8, 8), "PNG");
+    png.insert(png.size() - 12, huge + QByteArray("tEXtKey\0value", 13));
+    QTest::newRow("text chunk after the data") << png;
+    // An icon whose image is such a PNG.
+    const QByteArray bomb = head + huge + "zTXtabc";
+    QByteArray ico("\0\0\1\0\1\0", 6);
+    ico.append("\4\4\0\0\1\0\x20\0", 8);
+    const uint32_t size = bomb.size(), offset = 22;
+    ico.append(reinterpret_cast<const char*>(&size), 4);
+    ico.append(reinterpret_cast<const char*>(&offset), 4);
+    ico.append(bomb);
+    QTest::newRow("icon holding the bomb") << ico;
+  }
+  void chunksLongerThanTheFileAreRefused() {
+    QFETCH(QByteArray, bytes);
+    QString error;
+    QVERIFY(!LoadPictureFromBytes(bytes, &error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(!LoadPicture(Write(QStringLiteral("bomb.png"), bytes), &error));
+  }
+
+  // Text chunks that fit, before and after the data, do not stop a picture.
+  void chunksThatFitStillLoad() {
+    QByteArray png = Encoded(Quadrants(8, 8), "PNG");
+    const QByteArray body = QByteArray("tEXtKey\0value", 13);
+    uint32_t crc = 0xFFFFFFFFu;  // the chunk's CRC-32 over its type and data
+    for (const char c : body) {
+      crc ^= uint8_t(c);
+      for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    crc = ~crc;
+    QByteArray text = QByteArray::fromHex("00000009") + body;
+    for (int shift : {24, 16, 8, 0}) text.append(char(crc >> shift & 0xFF));
+    png.insert(33, text);
+    const std::optional<QImage> image = LoadPictureFromBytes(png);
+    QVERIFY(image);
+    QCOMPARE(image->pixel(7, 7), qRgb(0, 0, 255));
+  }
+
   void lastRowMayLackItsPadding() {
     const QByteArray bmp =
         Encoded(Quadrants(3, 2), "BMP");  // 24-bit rows: 9 bytes and 3 of padding

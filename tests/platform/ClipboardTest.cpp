@@ -101,6 +101,31 @@ class ClipboardTest : public QObject {
     QVERIFY(clipboard::GetPicture().isNull());
   }
 
+  // The chunk bomb is refused whatever type it is offered as; a type the loader does not list
+  // still goes through it rather than straight to Qt's decoders.
+  void chunkBombIsRefusedUnderAnyPictureType() {
+    const QByteArray bomb =
+        QByteArray::fromHex("89504e470d0a1a0a0000000d494844520000000400000004080200000026930929"
+                            "7fffffff") +
+        "zTXtabc";
+    for (const char* type : {"image/png", "image/x-png", "image/webp"}) {
+      auto* data = new QMimeData;
+      data->setData(QLatin1String(type), bomb);
+      QGuiApplication::clipboard()->setMimeData(data);
+      QVERIFY2(clipboard::GetPicture().isNull(), type);
+    }
+    // A sound picture under an unlisted type still arrives.
+    const QImage picture = Distinct(6, 5);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QVERIFY(picture.save(&buffer, "PNG"));
+    auto* data = new QMimeData;
+    data->setData(QStringLiteral("image/x-png"), png);
+    QGuiApplication::clipboard()->setMimeData(data);
+    QCOMPARE(clipboard::GetPicture(), picture);
+  }
+
   void ownPictureIsBoundedToo() {
     clipboard::PutPicture(Distinct(6, 5));
     PictureLimits small;

@@ -1,6 +1,9 @@
+#include <sys/stat.h>
 #include <sys/time.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -178,6 +181,56 @@ class SingleInstanceTest : public QObject {
     QVERIFY(!guard.TryAcquire());  // may be one another copy is still writing
     AgeFile(path, 60);
     QVERIFY(guard.TryAcquire());
+  }
+
+  // Something that is no lock file of ours at the lock path neither locks the user out nor
+  // hangs the start: the guard steps around it, and copies still exclude each other.
+  void plantedThingAtTheLockPathIsSteppedAround_data() {
+    QTest::addColumn<QString>("kind");
+    for (const char* kind : {"folder", "fifo", "link", "dangling link", "other user's file"})
+      QTest::newRow(kind) << QString::fromLatin1(kind);
+  }
+  void plantedThingAtTheLockPathIsSteppedAround() {
+    QFETCH(QString, kind);
+    const QString path = SingleInstanceGuard::LockFilePathFor(key_);
+    const QByteArray native = QFile::encodeName(path);
+    const QString target = temp_.filePath(QStringLiteral("target-") + QString::number(keyCounter_));
+    {
+      QFile file(target);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write("someone's file");
+    }
+    if (kind == "folder") {
+      QVERIFY(QDir().mkpath(path + QStringLiteral("/inside")));
+    } else if (kind == "fifo") {
+      QCOMPARE(::mkfifo(native.constData(), 0600), 0);
+    } else if (kind == "link") {
+      QVERIFY(QFile::link(target, path));
+    } else if (kind == "dangling link") {
+      QVERIFY(QFile::link(target + QStringLiteral("-missing"), path));
+    } else {
+      if (::geteuid() != 0) QSKIP("only root can give a file to another user");
+      WriteLock(1, QFileInfo(Self()).fileName());  // a live pid, in a file that is not ours
+      QCOMPARE(::chown(native.constData(), 65534, 65534), 0);
+    }
+
+    QCOMPARE(Probe(), 0);  // another copy starts (and does not hang), then ends
+    SingleInstanceGuard guard(key_);
+    QVERIFY(guard.TryAcquire());
+    QVERIFY(guard.IsHeld());
+    QVERIFY(guard.LockFilePath() != path);
+    QVERIFY(!guard.Notice().isEmpty());
+    QCOMPARE(Probe(), 1);  // while we hold it, another copy is refused
+    guard.Release();
+    QCOMPARE(Probe(), 0);
+
+    // What was planted is left as it was.
+    QFileInfo planted(path);
+    if (kind == "folder") QVERIFY(QFileInfo(path + QStringLiteral("/inside")).isDir());
+    if (kind.contains(QLatin1String("link"))) QVERIFY(planted.isSymLink());
+    QFile file(target);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("someone's file"));
   }
 };
 

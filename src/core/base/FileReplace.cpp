@@ -4,10 +4,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <dirent.h>
+#include <signal.h>
+
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
+#include <mutex>
+#include <set>
 #include <vector>
 
 namespace velmor::platform {
@@ -17,9 +23,42 @@ void SetError(std::string* error, const std::string& what) {
   if (error) *error = what + ": " + std::strerror(errno);
 }
 
+constexpr std::string_view kTemporaryPrefix = ".velmor";
+constexpr std::string_view kTemporaryMark = ".tmp-";
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// In the target's folder, so that the rename stays on one file system; short, so that a
+// target whose name is at the length limit still has room beside it.
 std::string TemporaryPathFor(const std::string& path) {
   static std::atomic<unsigned> counter{0};
-  return path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+  return FolderOf(path) + std::string(kTemporaryPrefix) + std::string(kTemporaryMark) +
+         std::to_string(::getpid()) + "-" + std::to_string(counter++);
+}
+
+bool AllDigits(std::string_view text) {
+  if (text.empty() || text.size() > 10) return false;
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+bool ProcessIsAlive(long pid) {
+  return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
+
+// Each folder once a run: a batch saves many files into the same few folders.
+void SweepOnce(const std::string& folder) {
+  static std::mutex guard;
+  static std::set<std::string> swept;
+  {
+    const std::lock_guard<std::mutex> lock(guard);
+    if (!swept.insert(folder).second) return;
+  }
+  RemoveStaleTemporaries(folder.empty() ? "." : folder);
 }
 
 // The file a chain of symbolic links ends at (the path itself when it is no link). A dangling
@@ -53,9 +92,60 @@ bool CommitTemporary(const std::string& temporary, const std::string& path, std:
 }
 }  // namespace
 
+bool IsTemporaryName(std::string_view name, long* pid) {
+  const size_t mark = name.rfind(kTemporaryMark);
+  if (mark == std::string_view::npos || mark == 0) return false;
+  const std::string_view numbers = name.substr(mark + kTemporaryMark.size());
+  const size_t dash = numbers.find('-');
+  if (dash == std::string_view::npos) return false;
+  const std::string_view pid_text = numbers.substr(0, dash);
+  if (!AllDigits(pid_text) || !AllDigits(numbers.substr(dash + 1))) return false;
+  if (pid) *pid = std::stol(std::string(pid_text));
+  return true;
+}
+
+int RemoveStaleTemporaries(const std::string& folder, int min_age_seconds) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return 0;
+  const int removed = RemoveStaleTemporariesAt(fd, min_age_seconds);
+  ::close(fd);
+  return removed;
+}
+
+int RemoveStaleTemporariesAt(int folder_fd, int min_age_seconds) {
+  const int own_fd = ::dup(folder_fd);  // closedir closes the handle it was given
+  if (own_fd < 0) return 0;
+  DIR* dir = ::fdopendir(own_fd);
+  if (!dir) {
+    ::close(own_fd);
+    return 0;
+  }
+  ::rewinddir(dir);
+  const int dir_fd = ::dirfd(dir);
+  const time_t now = std::time(nullptr);
+  int removed = 0;
+  while (const dirent* entry = ::readdir(dir)) {
+    long pid = 0;
+    if (!IsTemporaryName(entry->d_name, &pid)) continue;
+    if (pid <= 0 || pid == ::getpid() || ProcessIsAlive(pid)) continue;
+    struct stat info {};
+    if (::fstatat(dir_fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (!S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) continue;
+    if (now - info.st_mtime < min_age_seconds) continue;
+    if (::unlinkat(dir_fd, entry->d_name, 0) == 0) ++removed;
+  }
+  ::closedir(dir);
+  return removed;
+}
+
 bool ReplaceFileContents(const std::string& requested, std::string_view bytes,
                          std::string* error) {
+  if (requested.find("\xEF\xBF\xBD") != std::string::npos) {
+    if (error) *error = requested + ": the name holds U+FFFD (bytes lost in decoding)";
+    return false;
+  }
   const std::string path = FollowLinks(requested);
+  SweepOnce(FolderOf(path));
   const std::string temporary = TemporaryPathFor(path);
   // A fresh name that must not exist yet: a planted link is never followed.
   const int fd =

@@ -154,7 +154,52 @@ bool GifComplete(std::string_view b) {
   return false;
 }
 
+constexpr std::string_view kPngSignature = "\x89PNG\r\n\x1A\n";
+
+// A chunk is 4 bytes of length, 4 of type, the data and a 4-byte CRC. A critical chunk that
+// runs short (a truncated IDAT) is left to the decoder, which reads it in pieces.
+bool PngChunksFit(std::string_view b) {
+  size_t at = kPngSignature.size();
+  while (at + 8 <= b.size()) {
+    const uint64_t length = ReadBigU32(b, at);
+    const bool ancillary = (Byte(b, at + 4) & 0x20) != 0;
+    if (length > 0x7FFFFFFFu) return false;
+    const uint64_t end = at + 12 + length;
+    if (end > b.size()) return !ancillary;
+    if (b.substr(at + 4, 4) == "IEND") return true;
+    at = static_cast<size_t>(end);
+  }
+  return true;
+}
+
+// An icon's directory entries may each hold a PNG; it gets only the bytes its entry names.
+bool IcoChunksFit(std::string_view b) {
+  if (b.size() < 6) return true;
+  const size_t count = ReadU16(b, 4);
+  for (size_t i = 0; i < count && 6 + 16 * (i + 1) <= b.size(); ++i) {
+    const size_t entry = 6 + 16 * i;
+    const uint64_t size = ReadU32(b, entry + 8);
+    const uint64_t offset = ReadU32(b, entry + 12);
+    if (offset >= b.size()) continue;
+    std::string_view image = b.substr(static_cast<size_t>(offset));
+    if (size < image.size()) image = image.substr(0, static_cast<size_t>(size));
+    if (StartsWith(image, kPngSignature) && !PngChunksFit(image)) return false;
+  }
+  return true;
+}
+
 }  // namespace
+
+bool ChunksFit(PictureKind kind, std::string_view bytes) {
+  switch (kind) {
+    case PictureKind::Png:
+      return PngChunksFit(bytes);
+    case PictureKind::Ico:
+      return IcoChunksFit(bytes);
+    default:
+      return true;
+  }
+}
 
 PictureKind SniffPicture(std::string_view b) {
   if (StartsWith(b, "BM") && b.size() >= 26) return PictureKind::Bmp;

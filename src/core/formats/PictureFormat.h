@@ -23,4 +23,9 @@ bool LooksComplete(PictureKind kind, std::string_view bytes);
 // counts its logical screen). False when the kind has no such header or it is too short.
 bool AnnouncedSize(PictureKind kind, std::string_view bytes, int64_t* width, int64_t* height);
 
+// False when a PNG (on its own or inside an icon) has an ancillary chunk whose declared length
+// runs past the bytes that hold it. Decoders allocate such a chunk in full before they notice
+// that its data is missing, so a few bytes could ask for gigabytes. Other kinds give true.
+bool ChunksFit(PictureKind kind, std::string_view bytes);
+
 }  // namespace velmor::platform

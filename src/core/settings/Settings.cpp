@@ -13,6 +13,23 @@ const TaggedValue& Settings::Get(int slot) const {
 void Settings::Set(int slot, TaggedValue value) {
   if (slot < 1 || slot > kSlotCount) return;
   slots_[slot - 1] = std::move(value);
+  kept_[slot - 1].reset();
+}
+
+void Settings::SetKeepingBytes(int slot, TaggedValue value, std::string bytes) {
+  if (slot < 1 || slot > kSlotCount) return;
+  slots_[slot - 1] = std::move(value);
+  kept_[slot - 1] = std::move(bytes);
+}
+
+const std::string* Settings::KeptBytes(int slot) const {
+  if (slot < 1 || slot > kSlotCount || !kept_[slot - 1]) return nullptr;
+  return &*kept_[slot - 1];
+}
+
+bool IsProgramSlot(int slot) {
+  return (slot >= 10 && slot <= 18) || (slot >= 20 && slot <= 23) || (slot >= 31 && slot <= 37) ||
+         (slot >= 51 && slot <= 54);
 }
 
 uint8_t JpegQualityOf(const Settings& settings) {

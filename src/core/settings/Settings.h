@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "core/base/TaggedValue.h"
@@ -13,19 +14,30 @@ class Settings {
  public:
   static constexpr int kSlotCount = 100;
 
-  // Slot numbers outside 1..100 read as empty and are not written.
+  // Slot numbers outside 1..100 read as empty and are not written. Set drops the bytes kept
+  // for the slot.
   const TaggedValue& Get(int slot) const;
   void Set(int slot, TaggedValue value);
+
+  // A value together with the bytes it was read from, to be written back as they were.
+  void SetKeepingBytes(int slot, TaggedValue value, std::string bytes);
+  // The bytes kept for `slot`; null when it has none (it was set, or never read).
+  const std::string* KeptBytes(int slot) const;
 
   double Number(int slot) const { return NumberOr0(Get(slot)); }
   std::string Text(int slot) const { return TextOf(Get(slot)); }
   bool Flag(int slot) const { return FlagOf(Get(slot)); }
 
-  bool operator==(const Settings&) const = default;
+  // Compares the values only, not the bytes they came from.
+  bool operator==(const Settings& other) const { return slots_ == other.slots_; }
 
  private:
   std::array<TaggedValue, kSlotCount> slots_{};
+  std::array<std::optional<std::string>, kSlotCount> kept_{};
 };
+
+// Whether the program itself reads or writes `slot`; the others only pass through the file.
+bool IsProgramSlot(int slot);
 
 // Slots the program itself reads or writes.
 namespace slot {

@@ -81,24 +81,29 @@ TaggedValue UnquotedValue(std::string_view token) {
   return Cp932ToUtf8(token);
 }
 
-// Splits one line (without its line end) into values.
+// Splits one line (without its line end) into values; each goes to `take` with the bytes it
+// was read from (from after the previous comma up to the next one or the line end).
 template <typename Sink>
 void ParseLine(std::string_view line, Sink&& take) {
   size_t pos = 0;
   do {
+    const size_t start = pos;
     while (pos < line.size() && IsBlank(line[pos])) ++pos;
     size_t comma;
+    TaggedValue value;
     if (pos < line.size() && line[pos] == '"') {
       const size_t close = line.find('"', pos + 1);
       const size_t text_end = close == std::string_view::npos ? line.size() : close;
-      take(TaggedValue(Cp932ToUtf8(line.substr(pos + 1, text_end - pos - 1))));
+      value = Cp932ToUtf8(line.substr(pos + 1, text_end - pos - 1));
       // Anything between the closing quote and the next comma belongs to no value.
       comma = close == std::string_view::npos ? std::string_view::npos : line.find(',', close);
     } else {
       comma = line.find(',', pos);
       const size_t token_end = comma == std::string_view::npos ? line.size() : comma;
-      take(UnquotedValue(TrimBlanks(line.substr(pos, token_end - pos))));
+      value = UnquotedValue(TrimBlanks(line.substr(pos, token_end - pos)));
     }
+    const size_t end = comma == std::string_view::npos ? line.size() : comma;
+    take(std::move(value), line.substr(start, end - start));
     if (comma == std::string_view::npos) return;
     pos = comma + 1;
   } while (pos < line.size());
@@ -139,7 +144,12 @@ std::string SerializeSettings(const Settings& settings, bool* lossy) {
   std::string out;
   out.reserve(Settings::kSlotCount * 8);
   for (int slot = 1; slot <= Settings::kSlotCount; ++slot) {
-    out += SerializeValue(settings.Get(slot), any_lossy);
+    // A slot the program does not use goes back byte for byte, even where its text is no
+    // valid CP932.
+    if (const std::string* kept = settings.KeptBytes(slot))
+      out += *kept;
+    else
+      out += SerializeValue(settings.Get(slot), any_lossy);
     out += "\r\n";
   }
   if (lossy) *lossy = any_lossy;
@@ -149,8 +159,11 @@ std::string SerializeSettings(const Settings& settings, bool* lossy) {
 Settings ParseSettings(std::string_view bytes) {
   Settings settings;
   int slot = 1;
-  auto take = [&](TaggedValue value) {
-    if (slot <= Settings::kSlotCount) settings.Set(slot, std::move(value));
+  auto take = [&](TaggedValue value, std::string_view read_from) {
+    if (IsProgramSlot(slot))
+      settings.Set(slot, std::move(value));
+    else if (slot <= Settings::kSlotCount)
+      settings.SetKeepingBytes(slot, std::move(value), std::string(read_from));
     ++slot;
   };
   size_t pos = 0;
@@ -177,7 +190,10 @@ std::string SettingsFilePath(const std::string& folder) {
 
 bool LoadSettingsFile(const std::string& path, Settings& out, std::string* error) {
   out = Settings{};
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  const size_t slash = path.rfind('/');
+  platform::RemoveStaleTemporaries(slash == std::string::npos ? "." : path.substr(0, slash + 1));
+  // Without O_NONBLOCK a FIFO planted at the path would block the start until a writer came.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) {
     if (errno == ENOENT) {  // a first start
       out = FreshSettings();
@@ -186,22 +202,30 @@ bool LoadSettingsFile(const std::string& path, Settings& out, std::string* error
     if (error) *error = "cannot open " + path + ": " + std::strerror(errno);
     return false;
   }
-  struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    if (error) *error = path + " is not a regular file";
+  auto refuse = [&](const std::string& why) {
+    if (error) *error = why;
     ::close(fd);
     return false;
-  }
-  std::string bytes(kSettingsFileReadLimit, '\0');
+  };
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+    return refuse(path + " is not a regular file");
+  if (static_cast<uint64_t>(info.st_size) > kSettingsFileReadLimit)
+    return refuse(path + " is larger than a settings file can be");
+  // Read to the end: a file read only in part would lose every slot after the cut at exit.
+  std::string bytes(static_cast<size_t>(info.st_size) + 1, '\0');
   size_t filled = 0;
-  while (filled < bytes.size()) {
+  while (true) {
+    if (filled == bytes.size()) {
+      if (bytes.size() > kSettingsFileReadLimit)
+        return refuse(path + " is larger than a settings file can be");
+      bytes.resize(std::min(bytes.size() * 2, kSettingsFileReadLimit + 1));
+    }
     const ssize_t n = ::read(fd, bytes.data() + filled, bytes.size() - filled);
     if (n == 0) break;
     if (n < 0) {
       if (errno == EINTR) continue;
-      if (error) *error = "cannot read " + path + ": " + std::strerror(errno);
-      ::close(fd);
-      return false;
+      return refuse("cannot read " + path + ": " + std::strerror(errno));
     }
     filled += static_cast<size_t>(n);
   }

@@ -11,8 +11,9 @@
 
 namespace velmor {
 
-// Only this much of a settings file is read; the 100 values a file can hold lie far inside it.
-inline constexpr size_t kSettingsFileReadLimit = size_t{1} << 20;
+// A settings file is read whole or not at all; one larger than this (a program-written file
+// is about a kilobyte) is refused like an unreadable one, and so never replaced at exit.
+inline constexpr size_t kSettingsFileReadLimit = size_t{16} << 20;
 
 // The file's bytes: exactly 100 lines. A string that CP932 cannot hold in full, or that holds a
 // double quote or a line break (which the format cannot escape), is written with '?' for the
@@ -20,7 +21,9 @@ inline constexpr size_t kSettingsFileReadLimit = size_t{1} << 20;
 // shifted or cut; `lossy` (when given) tells whether that happened.
 std::string SerializeSettings(const Settings& settings, bool* lossy = nullptr);
 
-// Values in file order into slots 1, 2, 3 ...; values after the hundredth are ignored. A value
+// Values in file order into slots 1, 2, 3 ...; values after the hundredth are ignored. The slots
+// the program does not use keep the bytes they were read from (SerializeSettings writes those
+// back unchanged); a slot set afterwards is written from its value. A value
 // ends at a line end (CR LF, LF or CR) or at a comma outside double quotes; a comma that ends
 // a line does not start another value. Blanks around an unquoted value are dropped.
 //  "text"          string (CP932); a missing closing quote takes the rest of the line
@@ -34,9 +37,11 @@ Settings ParseSettings(std::string_view bytes);
 // "VLM.INI" in `folder`.
 std::string SettingsFilePath(const std::string& folder);
 
-// Reads the file at `path` (at most kSettingsFileReadLimit bytes of it) into `out`. A missing
-// file (a first start) gives FreshSettings() and true; a file that exists but cannot be read
-// gives empty settings, false and the reason in `error`.
+// Reads the whole file at `path` into `out`. A missing file (a first start) gives
+// FreshSettings() and true; a file that exists but cannot be read whole (no permission, larger
+// than kSettingsFileReadLimit, a folder, a FIFO or a device) gives empty settings, false and the
+// reason in `error`; a FIFO is never waited on. Temporaries left in the folder by a save that
+// was killed are removed first.
 bool LoadSettingsFile(const std::string& path, Settings& out, std::string* error = nullptr);
 
 // Writes all 100 slots through a temporary file, so that a failed save leaves the earlier file

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+#include <utime.h>
 
 #include <filesystem>
 #include <fstream>
@@ -9,6 +11,7 @@
 #include "core/base/FileReplace.h"
 
 namespace fs = std::filesystem;
+using velmor::platform::RemoveStaleTemporaries;
 using velmor::platform::ReplaceFileContents;
 
 namespace {
@@ -35,6 +38,18 @@ class FileReplaceTest : public ::testing::Test {
   // Nothing but the named entries is left in the folder (no temporary).
   size_t Entries() const {
     return static_cast<size_t>(std::distance(fs::directory_iterator(dir_), {}));
+  }
+
+  // A process id that no process has: a child that has already ended.
+  static long DeadPid() {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
+  }
+  static void Age(const fs::path& p, int seconds) {
+    const utimbuf times{::time(nullptr) - seconds, ::time(nullptr) - seconds};
+    ::utime(p.c_str(), &times);
   }
 
   fs::path dir_;
@@ -94,6 +109,53 @@ TEST_F(FileReplaceTest, FailureLeavesWhatWasThereAndNoTemporary) {
   EXPECT_FALSE(ReplaceFileContents(dir_ / "link", "lost", &error));
   EXPECT_TRUE(fs::is_symlink(dir_ / "link"));
   EXPECT_EQ(Entries(), 2u);
+}
+
+// The bytes of a name are kept as given; a name that lost bytes to decoding (U+FFFD) would
+// save under a different name than the user's and is refused.
+TEST_F(FileReplaceTest, NameBytesAreKeptAndDecodingLossIsRefused) {
+  const std::string raw = "\x8C\xA9\xFF-map.jpg";  // CP932 and a stray byte, no UTF-8
+  ASSERT_TRUE(ReplaceFileContents(dir_.string() + "/" + raw, "jpeg"));
+  ASSERT_EQ(Entries(), 1u);
+  EXPECT_EQ(fs::directory_iterator(dir_)->path().filename().string(), raw);
+
+  std::string error;
+  EXPECT_FALSE(ReplaceFileContents(dir_.string() + "/\xEF\xBF\xBD\xEF\xBF\xBD-map.jpg", "x",
+                                   &error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(Entries(), 1u);
+  EXPECT_EQ(Read(dir_.string() + "/" + raw), "jpeg");
+}
+
+// What a killed save left behind goes at the next save into the folder (and, through the
+// settings file, at the next start); nothing a live copy may still be writing, nothing of
+// another kind and nothing else goes.
+TEST_F(FileReplaceTest, StaleTemporariesOfEndedCopiesAreRemoved) {
+  const std::string dead = std::to_string(DeadPid());
+  const std::string live = std::to_string(::getppid());
+  const fs::path stale_new = dir_ / (".velmor.tmp-" + dead + "-0");
+  const fs::path stale_old = dir_ / ("picture.jpg.tmp-" + dead + "-3");
+  const fs::path fresh = dir_ / (".velmor.tmp-" + dead + "-1");
+  const fs::path alive = dir_ / (".velmor.tmp-" + live + "-0");
+  const fs::path link = dir_ / ("link.tmp-" + dead + "-0");
+  const fs::path folder = dir_ / ("folder.tmp-" + dead + "-0");
+  const fs::path other = dir_ / "notes.tmp-abc-1";
+  for (const fs::path& p : {stale_new, stale_old, fresh, alive, other}) Write(p, "left");
+  fs::create_symlink("picture.jpg", link);
+  fs::create_directory(folder);
+  for (const fs::path& p : {stale_new, stale_old, alive, other, folder}) Age(p, 3600);
+
+  ASSERT_TRUE(ReplaceFileContents(dir_ / "picture.jpg", "jpeg"));
+  EXPECT_FALSE(fs::exists(stale_new));
+  EXPECT_FALSE(fs::exists(stale_old));
+  for (const fs::path& p : {fresh, alive, other, folder}) EXPECT_TRUE(fs::exists(p)) << p;
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(Read(dir_ / "picture.jpg"), "jpeg");
+
+  // Once the fresh one has aged, a sweep takes it too.
+  Age(fresh, 3600);
+  EXPECT_EQ(RemoveStaleTemporaries(dir_.string()), 1);
+  EXPECT_FALSE(fs::exists(fresh));
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/time.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -235,6 +237,49 @@ TEST(ParseSettings, UndecodableBytesDoNotStopTheRead) {
   EXPECT_EQ(s.Number(2), 3);
 }
 
+// Slots the program never uses go back exactly as they came, whatever they hold; slots it uses
+// are written from their values.
+TEST(ParseSettings, UnusedSlotsKeepTheirExactBytes) {
+  std::vector<std::string> lines(Settings::kSlotCount);
+  lines[0] = "\"\x81 \xFF\xFC\"";         // no valid CP932
+  lines[1] = "0010";                       // a number in a form the program would not write
+  lines[2] = "  1.50  ";                   // blanks around it
+  lines[3] = "#true#";
+  lines[4] = "\"open quote, and a comma";
+  lines[5] = "\"closed\" and after";
+  lines[6] = "\x82\xA0 unquoted \x80";
+  lines[18] = "\"\xFF\"";                   // slot 19, between used ones
+  lines[99] = "1e3";
+  lines[slot::kZoomStep - 1] = "0025";     // used: written as the program writes it
+  lines[slot::kLineStyle - 1] = "\"\x8E\xC0\x90\xFC\"";
+  std::string file;
+  for (const std::string& line : lines) file += line + "\r\n";
+
+  Settings read = ParseSettings(file);
+  EXPECT_EQ(read.Number(2), 10);
+  EXPECT_TRUE(read.Flag(4));
+  EXPECT_EQ(read.Text(5), "open quote, and a comma");
+  std::vector<std::string> written = Lines(SerializeSettings(read));
+  for (int slot = 1; slot <= Settings::kSlotCount; ++slot) {
+    if (slot == slot::kZoomStep) continue;
+    EXPECT_EQ(written[slot - 1], lines[slot - 1]) << "slot " << slot;
+  }
+  EXPECT_EQ(written[slot::kZoomStep - 1], "25");
+
+  // A value set in memory replaces the kept bytes.
+  read.Set(2, std::string("new"));
+  written = Lines(SerializeSettings(read));
+  EXPECT_EQ(written[1], "\"new\"");
+  EXPECT_EQ(written[0], lines[0]);
+
+  // Values on one line split by commas each keep their own part of it.
+  const Settings split = ParseSettings("\"\xFF\", 7 ,x\r\n");
+  const std::vector<std::string> parts = Lines(SerializeSettings(split));
+  EXPECT_EQ(parts[0], "\"\xFF\"");
+  EXPECT_EQ(parts[1], " 7 ");
+  EXPECT_EQ(parts[2], "x");
+}
+
 TEST(SettingsFilePath, AppendsTheFileNameToTheFolder) {
   EXPECT_EQ(SettingsFilePath("/opt/velmor"), "/opt/velmor/VLM.INI");
   EXPECT_EQ(SettingsFilePath("/opt/velmor/"), "/opt/velmor/VLM.INI");
@@ -296,14 +341,63 @@ TEST_F(SettingsFileOnDisc, UnreadablePathIsReportedNotTakenForEmpty) {
   EXPECT_EQ(loaded, Settings{});
 }
 
-TEST_F(SettingsFileOnDisc, OversizedFileIsReadUpToTheLimit) {
+// A file is read whole or not at all: one line of 2 MB costs no other slot, and a file beyond
+// the bound is refused like an unreadable one (so the program leaves it as it is).
+TEST_F(SettingsFileOnDisc, LongLineCostsNoOtherSlotAndOversizedFileIsRefused) {
   const fs::path path = folder_ / "VLM.INI";
-  Write(path, "42\r\n\"" + std::string(3 * kSettingsFileReadLimit, 'x') + "\"\r\n7\r\n");
+  // Slot 1 carries the long line, the others what the program writes.
+  std::vector<std::string> lines = Lines(SerializeSettings(ProgramSettings()));
+  lines[0] = "\"" + std::string(2 << 20, 'x') + "\"";
+  std::string bytes;
+  for (const std::string& line : lines) bytes += line + "\r\n";
+  Write(path, bytes);
   Settings loaded;
   ASSERT_TRUE(LoadSettingsFile(path.string(), loaded));
-  EXPECT_EQ(loaded.Number(1), 42);
-  EXPECT_EQ(loaded.Text(2).size(), kSettingsFileReadLimit - 5);
-  EXPECT_TRUE(IsEmpty(loaded.Get(3)));
+  EXPECT_EQ(loaded.Text(1).size(), size_t{2} << 20);
+  const Settings expected = ParseSettings(SerializeSettings(ProgramSettings()));
+  for (int slot = 2; slot <= Settings::kSlotCount; ++slot)
+    EXPECT_EQ(loaded.Get(slot), expected.Get(slot)) << "slot " << slot;
+  ASSERT_TRUE(SaveSettingsFile(path.string(), loaded));
+  EXPECT_EQ(Read(path), bytes);
+
+  Write(path, "42\r\n\"" + std::string(kSettingsFileReadLimit, 'x') + "\"\r\n7\r\n");
+  loaded.Set(1, int16_t{1});
+  std::string error;
+  EXPECT_FALSE(LoadSettingsFile(path.string(), loaded, &error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(loaded, Settings{});
+}
+
+// A FIFO (or a device) at the path is not waited on: it is refused at once and left alone.
+TEST_F(SettingsFileOnDisc, FifoIsRefusedWithoutWaiting) {
+  const fs::path path = folder_ / "VLM.INI";
+  ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+  ::alarm(20);  // a blocking open would end the test binary here rather than hang it
+  Settings loaded;
+  std::string error;
+  EXPECT_FALSE(LoadSettingsFile(path.string(), loaded, &error));
+  EXPECT_FALSE(LoadSettingsFile("/dev/zero", loaded, &error));
+  ::alarm(0);
+  EXPECT_FALSE(error.empty());
+  EXPECT_TRUE(fs::is_fifo(path));
+}
+
+// What a settings write killed on its way left in the folder is gone at the next start.
+TEST_F(SettingsFileOnDisc, LoadingRemovesTheTemporariesOfAKilledWrite) {
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ::waitpid(child, nullptr, 0);  // its pid is now one that no process has
+  const fs::path leftover = folder_ / ("VLM.INI.tmp-" + std::to_string(child) + "-0");
+  const fs::path kept = folder_ / "notes.txt";
+  Write(leftover, "half a file");
+  Write(kept, "k");
+  const time_t old = ::time(nullptr) - 3600;
+  const timeval times[2] = {{old, 0}, {old, 0}};
+  ASSERT_EQ(::utimes(leftover.c_str(), times), 0);
+  Settings loaded;
+  EXPECT_TRUE(LoadSettingsFile((folder_ / "VLM.INI").string(), loaded));
+  EXPECT_FALSE(fs::exists(leftover));
+  EXPECT_TRUE(fs::exists(kept));
 }
 
 TEST_F(SettingsFileOnDisc, SaveIntoMissingFolderFailsAndSaysWhy) {
