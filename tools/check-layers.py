@@ -20,9 +20,9 @@ LAYERS = [
     "formats",
     "platform",
     "render",
+    "batch",
     "view",
     "capture",
-    "batch",
     "app",
 ]
 
