@@ -22,6 +22,7 @@ LAYERS = [
     "render",
     "batch",
     "view",
+    "document",
     "capture",
     "app",
 ]
