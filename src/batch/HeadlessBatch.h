@@ -11,6 +11,8 @@ namespace velmor::batch {
 
 class HeadlessBatchHost : public BatchHost {
  public:
+  // `look` (all but the text) and `pen` stand for the tool panel; their defaults are a black
+  // balloon under a black name, so a caller passes the colours it wants.
   explicit HeadlessBatchHost(StampLook look = {}, PanelState pen = {});
 
   StampTarget Present(const BatchItem& item, const QImage& picture) override;
