@@ -15,6 +15,8 @@
 #include <random>
 
 #include "app/Form1.h"
+#include "batch/BatchRun.h"
+#include "batch/HeadlessBatch.h"
 #include "raster/GdiCanvas.h"
 #include "formats/JpegWriter.h"
 
@@ -153,6 +155,22 @@ void BM_BatchStampFolder(benchmark::State& state) {
   CountPictures(state);
 }
 
+// The same run without a window: no canvas widget, no viewport, no pending events between files.
+void BM_BatchStampFolderHeadless(benchmark::State& state) {
+  const QTemporaryDir& sources = Sources();
+  velmor::Settings settings;
+  settings.Set(velmor::slot::kFontName, std::string(kFontFace));
+  settings.Set(velmor::slot::kFontSize, int16_t{kPoints});
+  settings.Set(velmor::slot::kJpegQuality, int16_t{kQuality});
+  velmor::batch::StampLook look;
+  look.BackColor = 0x00FFFF;  // yellow, as red + 256 * green
+  velmor::batch::HeadlessBatchHost host(look);
+  for (auto _ : state) velmor::batch::RunBatch({sources.path(), &settings}, host);
+  if (!QFileInfo::exists(sources.filePath(QStringLiteral("BENCH/50.jpg"))))
+    state.SkipWithError("the batch wrote nothing");
+  CountPictures(state);
+}
+
 void BM_ImageMagickConvertPerFile(benchmark::State& state) {
   const QString convert = ImageMagickTool(QStringLiteral("convert"));
   if (convert.isEmpty()) return state.SkipWithError("ImageMagick is not installed");
@@ -183,6 +201,10 @@ void BM_ImageMagickMogrifyOneProcess(benchmark::State& state) {
 }
 
 BENCHMARK(BM_BatchStampFolder)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_BatchStampFolderHeadless)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
 BENCHMARK(BM_ImageMagickConvertPerFile)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)

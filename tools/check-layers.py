@@ -20,9 +20,10 @@ LAYERS = [
     "formats",
     "platform",
     "render",
-    "view",
-    "capture",
     "batch",
+    "view",
+    "document",
+    "capture",
     "app",
 ]
 

@@ -1,5 +1,5 @@
 #include "app/Form1.h"
-#include "app/ControlIndexes.h"
+#include "core/model/ControlIndexes.h"
 #include "app/Shortcuts.h"
 
 #include <QAction>

@@ -1,5 +1,6 @@
 // The main window. It owns the program's state as plain structs and hands them to the
-// operations; the operations themselves are spread over the Form1*.cpp files by subsystem.
+// operations; the Form1*.cpp files wire the handlers to them, and the zoom and scroll, file,
+// clipboard and batch operations live in their own folders (view, document, batch).
 #pragma once
 
 #include <QImage>

@@ -3,7 +3,7 @@
 #include <QToolButton>
 
 #include "app/Form1.h"
-#include "app/ControlIndexes.h"
+#include "core/model/ControlIndexes.h"
 #include "app/Icons.h"
 #include "app/AboutMessage.h"
 #include "app/DialogJ.h"

@@ -5,7 +5,7 @@
 #include <QToolButton>
 
 #include "app/Form1.h"
-#include "app/ControlIndexes.h"
+#include "core/model/ControlIndexes.h"
 #include "core/edit/TrimExtend.h"
 #include "render/FigureRenderer.h"
 #include "platform/Modal.h"

@@ -6,7 +6,7 @@
 #include <QToolButton>
 
 #include "app/ColorSwatch.h"
-#include "app/ControlIndexes.h"
+#include "core/model/ControlIndexes.h"
 #include "app/Form1.h"
 #include "render/FigureRenderer.h"
 #include "raster/GdiCanvas.h"

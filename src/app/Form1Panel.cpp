@@ -8,7 +8,7 @@
 #include <algorithm>
 
 #include "app/ColorSwatch.h"
-#include "app/ControlIndexes.h"
+#include "core/model/ControlIndexes.h"
 #include "app/Form1.h"
 #include "app/ToolTables.h"
 #include "core/base/NumberRules.h"

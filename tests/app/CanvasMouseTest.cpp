@@ -1,7 +1,7 @@
 // The canvas under real mouse events: rubber bands, the drawing tools, move and delete with
 // undo, the right-button pan, the picks of the trim tools and the position in the status bar.
 #include "app/CanvasDriving.h"
-#include "app/ControlIndexes.h"
+#include "core/model/ControlIndexes.h"
 #include "raster/GdiCanvas.h"
 #include "support/FakeModal.h"
 #include "support/FormFixture.h"

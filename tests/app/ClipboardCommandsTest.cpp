@@ -4,7 +4,7 @@
 #include <QGuiApplication>
 
 #include "app/CanvasDriving.h"
-#include "app/ControlIndexes.h"
+#include "core/model/ControlIndexes.h"
 #include "platform/Clipboard.h"
 #include "support/FakeModal.h"
 #include "support/FormFixture.h"

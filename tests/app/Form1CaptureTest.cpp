@@ -7,7 +7,7 @@
 #include <QtTest>
 
 #include "capture/FullScreenSelector.h"
-#include "app/ControlIndexes.h"
+#include "core/model/ControlIndexes.h"
 #include "capture/ScreenCapture.h"
 #include "platform/Clipboard.h"
 #include "support/FakeModal.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/CanvasDriving.h"
-#include "app/ControlIndexes.h"
+#include "core/model/ControlIndexes.h"
 #include "platform/Clipboard.h"
 
 using namespace velmor;

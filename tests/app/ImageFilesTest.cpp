@@ -11,7 +11,7 @@
 #include <csignal>
 
 #include "support/FakeModal.h"
-#include "app/ControlIndexes.h"
+#include "core/model/ControlIndexes.h"
 #include "support/FormFixture.h"
 #include "view/CanvasWidget.h"
 
@@ -358,7 +358,7 @@ class ImageFilesTest : public QObject {
     Answer(*modal_, FilePath(QStringLiteral("long/") + name));
     form().SaveImage();
     QVERIFY(modal_->messages.empty());
-    QCOMPARE(form().Status(1), QStringLiteral("正常に保存できました。"));
+    QCOMPARE(form().Status(velmor::status::kPrompt), QStringLiteral("正常に保存できました。"));
     QCOMPARE(QDir(FilePath(QStringLiteral("long"))).entryList(QDir::Files | QDir::Hidden),
              QStringList{name});
   }
@@ -375,7 +375,7 @@ class ImageFilesTest : public QObject {
     form().SaveImage();
     QCOMPARE(modal_->messages.size(), size_t{1});
     QVERIFY(modal_->messages.front().text.contains(QStringLiteral("保存できませんでした")));
-    QVERIFY(form().Status(1) != QStringLiteral("正常に保存できました。"));
+    QVERIFY(form().Status(velmor::status::kPrompt) != QStringLiteral("正常に保存できました。"));
     QVERIFY(
         QDir(FilePath(QStringLiteral("odd"))).entryList(QDir::Files | QDir::Hidden).isEmpty());
   }

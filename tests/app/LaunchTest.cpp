@@ -8,7 +8,7 @@
 #include <QtTest>
 
 #include "app/CommandLine.h"
-#include "app/ControlIndexes.h"
+#include "core/model/ControlIndexes.h"
 #include "app/Launch.h"
 #include "support/FakeModal.h"
 #include "support/FormFixture.h"

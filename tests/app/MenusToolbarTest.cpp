@@ -11,7 +11,7 @@
 #include <stdexcept>
 
 #include "app/DialogJ.h"
-#include "app/ControlIndexes.h"
+#include "core/model/ControlIndexes.h"
 #include "platform/Clipboard.h"
 #include "core/settings/SettingsFile.h"
 #include "support/FakeModal.h"

@@ -11,7 +11,7 @@
 #include <random>
 
 #include "app/CanvasDriving.h"
-#include "app/ControlIndexes.h"
+#include "core/model/ControlIndexes.h"
 #include "platform/Clipboard.h"
 #include "support/FakeModal.h"
 #include "support/FormFixture.h"

@@ -11,7 +11,7 @@
 #include <unistd.h>
 
 #include "app/ColorSwatch.h"
-#include "app/ControlIndexes.h"
+#include "core/model/ControlIndexes.h"
 #include "core/settings/FreshSettings.h"
 #include "core/settings/SettingsFile.h"
 #include "support/FormFixture.h"

@@ -7,7 +7,7 @@
 #include <QtTest>
 
 #include "app/ColorSwatch.h"
-#include "app/ControlIndexes.h"
+#include "core/model/ControlIndexes.h"
 #include "support/FakeModal.h"
 #include "support/FormFixture.h"
 

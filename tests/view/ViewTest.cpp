@@ -4,7 +4,7 @@
 #include <QtTest>
 
 #include "support/FormFixture.h"
-#include "app/ControlIndexes.h"
+#include "core/model/ControlIndexes.h"
 #include "view/CanvasWidget.h"
 #include "core/model/ZoomLimits.h"
 
