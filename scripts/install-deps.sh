@@ -8,6 +8,8 @@ packages=(
   qt6-base-dev qt6-translations-l10n libturbojpeg0-dev libxcb1-dev
   xvfb xauth xdotool xclip x11-xserver-utils x11-utils openbox
   fonts-ipafont-gothic imagemagick
+  sway xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk pipewire dbus
+  qt6-wayland grim wl-clipboard
   clang libclang-rt-14-dev llvm-14
 )
 missing=()

@@ -3,11 +3,11 @@
 #include "app/Form1.h"
 #include "platform/Modal.h"
 #include "platform/QtTexts.h"
-#include "platform/ScreenPixels.h"
+#include "platform/WindowSystem.h"
 #include "platform/SingleInstance.h"
 
 int main(int argc, char** argv) {
-  velmor::platform::KeepScreenPixels();
+  velmor::platform::ChooseWindowSystem();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Velmor"));
   velmor::platform::InstallJapaneseQtTexts();

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <algorithm>
+#include <cmath>
 
 #include "platform/Clipboard.h"
 #include "platform/Modal.h"
@@ -31,7 +32,11 @@ class FullScreenSelector::PictureBox : public QWidget {
   void paintEvent(QPaintEvent* event) override {
     QPainter painter(this);
     painter.fillRect(event->rect(), Qt::black);
-    if (!owner_.shown_.isNull()) painter.drawImage(QPoint(0, 0), owner_.shown_);
+    // One picture pixel on each device pixel, whatever the desktop's scale.
+    const QImage& shown = owner_.shown_;
+    if (!shown.isNull())
+      painter.drawImage(QRectF(0, 0, shown.width() / owner_.scale_, shown.height() / owner_.scale_),
+                        shown, QRectF(shown.rect()));
   }
   void mousePressEvent(QMouseEvent* event) override { owner_.Picture1_MouseDown(event); }
   void mouseMoveEvent(QMouseEvent* event) override { owner_.Picture1_MouseMove(event); }
@@ -66,9 +71,13 @@ void FullScreenSelector::ShowPicture(const QImage& screenPicture) {
   dragging_ = false;
   boxDrawn_ = false;
 
+  QScreen* screen = QGuiApplication::primaryScreen();
+  scale_ = screen ? screen->devicePixelRatio() : 1.0;
+  if (!(scale_ > 0)) scale_ = 1.0;
   Picture1_->move(0, 0);
-  Picture1_->resize(shown_.size());
-  if (QScreen* screen = QGuiApplication::primaryScreen()) setGeometry(screen->geometry());
+  Picture1_->resize(static_cast<int>(std::ceil(shown_.width() / scale_)),
+                    static_cast<int>(std::ceil(shown_.height() / scale_)));
+  if (screen) setGeometry(screen->geometry());
   showFullScreen();
   raise();
   activateWindow();
@@ -77,9 +86,10 @@ void FullScreenSelector::ShowPicture(const QImage& screenPicture) {
 }
 
 QPointF FullScreenSelector::PicturePoint(const QPointF& widgetPoint) const {
-  // Positions are source pixels; a drag that leaves the picture stops at its edge.
-  return {std::clamp(widgetPoint.x(), 0.0, static_cast<double>(shown_.width())),
-          std::clamp(widgetPoint.y(), 0.0, static_cast<double>(shown_.height()))};
+  // Positions are source pixels (device pixels of the screen); a drag that leaves the picture
+  // stops at its edge.
+  return {std::clamp(widgetPoint.x() * scale_, 0.0, static_cast<double>(shown_.width())),
+          std::clamp(widgetPoint.y() * scale_, 0.0, static_cast<double>(shown_.height()))};
 }
 
 void FullScreenSelector::DrawBoxOutline(const SelectionBox& box) {

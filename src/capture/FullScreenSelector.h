@@ -24,8 +24,8 @@ class FullScreenSelector : public QWidget {
   explicit FullScreenSelector(CaptureHost& host);
   ~FullScreenSelector() override;
 
-  // Shows `screenPicture` at its natural size from the screen's top-left, covering the screen,
-  // with the focus on Picture1. Any earlier selection is forgotten.
+  // Shows `screenPicture` (device pixels) one pixel per device pixel from the screen's top-left,
+  // covering the screen, with the focus on Picture1. Any earlier selection is forgotten.
   void ShowPicture(const QImage& screenPicture);
 
   // Releases the picture, hides the window and brings the main window back.
@@ -67,6 +67,8 @@ class FullScreenSelector : public QWidget {
   SelectionBox LastBox_;
   bool dragging_ = false;
   bool boxDrawn_ = false;
+  // Device pixels per window unit on the screen the picture covers.
+  double scale_ = 1.0;
 };
 
 }  // namespace velmor

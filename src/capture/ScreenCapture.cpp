@@ -6,6 +6,7 @@
 #include "platform/Clipboard.h"
 #include "platform/Modal.h"
 #include "platform/ScreenGrab.h"
+#include "platform/ScreenSource.h"
 #include "core/base/NumberRules.h"
 #include "core/settings/Settings.h"
 
@@ -103,7 +104,7 @@ void ScreenCapture::CaptureFixedRectangle() {
   platform::Modal().WaitWithEvents(kRepaintSeconds);
 
   // The part of the rectangle outside the screen is cut off.
-  const QImage grabbed = rect ? platform::GrabScreenRect(*rect) : QImage();
+  const QImage grabbed = rect ? platform::Screen().GrabScreenRect(*rect) : QImage();
   if (grabbed.isNull()) {
     FailCapture(capture_text::kRectangleFailed, false);
     return;

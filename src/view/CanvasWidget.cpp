@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <cmath>
 
 namespace velmor {
 
@@ -51,33 +52,48 @@ void CanvasWidget::SetCanvasSize(int width, int height) {
     }
     surface_ = std::move(next);
   }
-  resize(width, height);
+  const double scale = devicePixelRatioF();
+  resize(static_cast<int>(std::ceil(width / scale)), static_cast<int>(std::ceil(height / scale)));
   update();
+}
+
+QPointF CanvasWidget::SurfacePoint(const QPointF& widgetPoint) const {
+  return widgetPoint * devicePixelRatioF();
 }
 
 void CanvasWidget::paintEvent(QPaintEvent* event) {
   QPainter p(this);
   p.setCompositionMode(QPainter::CompositionMode_Source);
   const QRect r = event->rect();
-  p.drawImage(r.topLeft(), surface_, r);
+  const double scale = devicePixelRatioF();
+  if (scale == 1.0) {
+    p.drawImage(r.topLeft(), surface_, r);
+    return;
+  }
+  // On a scaled screen each surface pixel still lands on one device pixel.
+  p.drawImage(QRectF(r), surface_,
+              QRectF(r.x() * scale, r.y() * scale, r.width() * scale, r.height() * scale));
 }
 
 void CanvasWidget::mousePressEvent(QMouseEvent* event) {
+  const QPointF at = SurfacePoint(event->position());
   if (onMouseDown)
     onMouseDown(ButtonBits(event->button()), ShiftBits(event->modifiers()),
-                static_cast<float>(event->position().x()), static_cast<float>(event->position().y()));
+                static_cast<float>(at.x()), static_cast<float>(at.y()));
 }
 
 void CanvasWidget::mouseMoveEvent(QMouseEvent* event) {
+  const QPointF at = SurfacePoint(event->position());
   if (onMouseMove)
     onMouseMove(ButtonBits(event->buttons()), ShiftBits(event->modifiers()),
-                static_cast<float>(event->position().x()), static_cast<float>(event->position().y()));
+                static_cast<float>(at.x()), static_cast<float>(at.y()));
 }
 
 void CanvasWidget::mouseReleaseEvent(QMouseEvent* event) {
+  const QPointF at = SurfacePoint(event->position());
   if (onMouseUp)
     onMouseUp(ButtonBits(event->button()), ShiftBits(event->modifiers()),
-              static_cast<float>(event->position().x()), static_cast<float>(event->position().y()));
+              static_cast<float>(at.x()), static_cast<float>(at.y()));
 }
 
 }  // namespace velmor

@@ -1,6 +1,7 @@
 // The canvas `Picture2`: a background picture (the image as loaded, never drawn on) and a
 // persistent drawing surface of the canvas's size that keeps whatever is drawn on it until it is
-// painted over. The widget shows the surface; mouse events go to the handlers the owner sets.
+// painted over. The widget shows the surface, one surface pixel per device pixel on a scaled
+// screen too; mouse events go, in surface pixels, to the handlers the owner sets.
 #pragma once
 
 #include <QImage>
@@ -42,6 +43,8 @@ class CanvasWidget : public QWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
+  QPointF SurfacePoint(const QPointF& widgetPoint) const;
+
   QImage picture_;
   QImage surface_;
 };

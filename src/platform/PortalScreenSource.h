@@ -1,0 +1,24 @@
+// The screen of a Wayland session, through the desktop portal: a picture of the whole desktop
+// for the whole screen and the fixed rectangle; for the active window, sway's layout tree cut
+// from that picture on sway, the desktop's own window pick where it offers one.
+#pragma once
+
+#include "platform/ScreenSource.h"
+
+namespace velmor::platform {
+
+class PortalScreenSource : public ScreenSource {
+ public:
+  QString Name() const override { return QStringLiteral("portal"); }
+  QImage GrabScreen() override;
+  QImage GrabScreenRect(const QRect& rect) override;
+  QImage GrabActiveWindow() override;
+  // Wayland tells a program where the pointer is only over its own windows.
+  std::optional<QPoint> PointerPosition() override { return std::nullopt; }
+};
+
+// Whether the desktop named in XDG_CURRENT_DESKTOP (colon-separated) lets the user pick a
+// window in the portal's interactive screenshot: GNOME's and KDE's do, wlroots' ignores it.
+bool DesktopOffersWindowPick(const QString& currentDesktop);
+
+}  // namespace velmor::platform
