@@ -4,7 +4,7 @@
 # the wlroots backend. sway refuses to run as root, so as root the session runs as the ordinary
 # user velmor-e2e (made when missing).
 # Usage: run-on-sway.sh SCENARIO.sh VELMOR_BINARY
-# E2E_SWAY_SCALE: the output's scale (1 unless set). E2E_PORTAL=0: a session without a portal.
+# E2E_SWAY_SCALE: the output's scale (1 unless set; the layout stays 1280 x 800). E2E_PORTAL=0: a session without a portal.
 # PICTURE_WINDOW, FAKE_PORTAL: the helper programs the scenarios use. E2E_KEEP: see cleanup.
 set -euo pipefail
 scenario=$(realpath "$1")
@@ -44,21 +44,21 @@ trap cleanup EXIT
 if [ "${E2E_PORTAL:-1}" = 1 ]; then
   dbus_pid=$(dbus-daemon --session --address="unix:path=$XDG_RUNTIME_DIR/bus" --fork --print-pid)
 else
-  # A bus that starts nothing on demand: no portal comes up behind the scenario's back.
-  printf '%s\n' '<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"' \
-    ' "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">' \
-    "<busconfig><type>session</type><listen>unix:path=$XDG_RUNTIME_DIR/bus</listen>" \
-    '<auth>EXTERNAL</auth>' \
-    '<policy context="default"><allow send_destination="*"/><allow own="*"/></policy>' \
-    '</busconfig>' >"$work/bus.conf"
+  # The standard session bus without its service folders: it starts nothing on demand, so no
+  # portal comes up behind the scenario's back.
+  sed -e '/<standard_session_servicedirs/d' -e '/<servicedir>/d' \
+    -e "s|<listen>.*</listen>|<listen>unix:path=$XDG_RUNTIME_DIR/bus</listen>|" \
+    /usr/share/dbus-1/session.conf >"$work/bus.conf"
   dbus_pid=$(dbus-daemon --config-file="$work/bus.conf" --fork --print-pid)
 fi
 export DBUS_SESSION_BUS_ADDRESS="unix:path=$XDG_RUNTIME_DIR/bus"
 
+# The layout is 1280 x 800 at every scale, as a laptop's panel of twice the pixels is.
+scale=${E2E_SWAY_SCALE:-1}
 # Other programs' windows float where the scenario expects them: the pattern without a frame,
 # the other window with sway's title bar and border.
 cat >"$work/sway.conf" <<EOF
-output HEADLESS-1 resolution 1280x800 scale ${E2E_SWAY_SCALE:-1}
+output HEADLESS-1 resolution $((1280 * scale))x$((800 * scale)) scale $scale
 focus_follows_mouse no
 for_window [title="^pattern$"] floating enable, border none, move position 60 120
 for_window [title="^other$"] floating enable, move position 640 300

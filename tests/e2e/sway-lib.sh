@@ -66,7 +66,7 @@ print(r["width"], r["height"])')
   python3 "$(dirname "$E2E_SWAY_LIB")/virtual_pointer.py" "$pointer_fifo" $size \
     >"$E2E_WORK/pointer.log" 2>&1 &
   picture_pids+=($!)
-  for _ in $(seq 50); do grep -q ready "$E2E_WORK/pointer.log" && return 0; sleep 0.1; done
+  for _ in $(seq 50); do grep -qs ready "$E2E_WORK/pointer.log" && return 0; sleep 0.1; done
   cat "$E2E_WORK/pointer.log" >&2
   fail "the virtual pointer did not start"
 }

@@ -43,8 +43,8 @@ wait_sway_window '^Form2$' >/dev/null || fail "the selection window did not appe
 [ -z "$(sway_window '^Velmor')" ] || fail "the main window did not get out of the way"
 sleep 0.7
 grim "$pictures/frozen.png"
-[ "$(identify -format %wx%h "$pictures/frozen.png")" = "$((1280))x$((800))" ] ||
-  fail "the screen is not 1280 x 800 device pixels"
+[ "$(identify -format %wx%h "$pictures/frozen.png")" = "$((1280 * s))x$((800 * s))" ] ||
+  fail "the screen is not $((1280 * s)) x $((800 * s)) device pixels"
 convert "$pictures/frozen.png" -crop "400x300+$px+$py" +repage "$pictures/frozen-pattern.png"
 same_pixels "$pictures/frozen-pattern.png" "$pictures/pattern.png" ||
   fail "the frozen screen does not show the other program's pattern pixel for pixel"
@@ -61,11 +61,15 @@ velmor_canvas "$pictures/canvas.png"
 same_pixels "$pictures/canvas.png" "$pictures/dragged.png" ||
   fail "the canvas does not hold exactly the device pixels under the drag"
 # The canvas at 100 percent shows one picture pixel per device pixel.
+swaymsg -q '[title="^pattern$"] move scratchpad'
+sleep 0.3
 read -r vx vy _ _ <<<"$(sway_window '^Velmor')"
 grim -g "$((vx + 40)),$((vy + 60)) $((260 / s))x$((200 / s))" "$pictures/shown.png"
 found=$(compare -metric AE -subimage-search "$pictures/shown.png" "$pictures/dragged.png" \
   null: 2>&1 | awk '{print $1}') || true
 [ "$found" = "0" ] || fail "the canvas does not show the picture 1:1 ($found pixels differ)"
+swaymsg -q '[title="^pattern$"] scratchpad show, move position 60 120'
+sleep 0.3
 
 # --- the active window: the one sway gives the focus to once the main window is gone ---
 swaymsg -q '[title="^other$"] focus'
