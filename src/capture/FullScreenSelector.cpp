@@ -8,9 +8,11 @@
 #include <QScreen>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "platform/Clipboard.h"
 #include "platform/Modal.h"
+#include "platform/ScreenSource.h"
 #include "core/base/NumberRules.h"
 
 namespace velmor {
@@ -85,11 +87,25 @@ void FullScreenSelector::ShowPicture(const QImage& screenPicture) {
   Picture1_->update();
 }
 
-QPointF FullScreenSelector::PicturePoint(const QPointF& widgetPoint) const {
+QPointF FullScreenSelector::PicturePoint(const QMouseEvent& event) const {
+  const QPointF origin = Picture1_->mapToGlobal(QPointF(0, 0));
+  QPointF device = (event.globalPosition() - origin) * scale_;
+  if (scale_ != 1.0) {
+    // On a scaled screen Qt may hand over whole window units only, which skips device pixels;
+    // where the platform tells where the pointer was at this event, that is exact. A pointer far
+    // from the event (one not made by the pointer) is not used.
+    if (const std::optional<QPoint> pointer = platform::Screen().PointerAtEvent()) {
+      const QScreen* screen = Picture1_->screen();
+      const QPointF corner = screen ? QPointF(screen->geometry().topLeft()) : QPointF();
+      const QPointF exact = QPointF(*pointer) - (corner + (origin - corner) * scale_);
+      if (std::abs(exact.x() - device.x()) <= scale_ && std::abs(exact.y() - device.y()) <= scale_)
+        device = exact;
+    }
+  }
   // Positions are source pixels (device pixels of the screen); a drag that leaves the picture
   // stops at its edge.
-  return {std::clamp(widgetPoint.x() * scale_, 0.0, static_cast<double>(shown_.width())),
-          std::clamp(widgetPoint.y() * scale_, 0.0, static_cast<double>(shown_.height()))};
+  return {std::clamp(device.x(), 0.0, static_cast<double>(shown_.width())),
+          std::clamp(device.y(), 0.0, static_cast<double>(shown_.height()))};
 }
 
 void FullScreenSelector::DrawBoxOutline(const SelectionBox& box) {
@@ -110,7 +126,7 @@ void FullScreenSelector::Picture1_MouseDown(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
   if (boxDrawn_) DrawBoxOutline(LastBox_);
   boxDrawn_ = false;
-  DragStart_ = DragCorner_ = PicturePoint(event->position());
+  DragStart_ = DragCorner_ = PicturePoint(*event);
   // A click without movement selects nothing, whatever an earlier drag chose.
   LastBox_ = {static_cast<float>(DragStart_.x()), static_cast<float>(DragStart_.y()),
               static_cast<float>(DragStart_.x()), static_cast<float>(DragStart_.y())};
@@ -120,7 +136,7 @@ void FullScreenSelector::Picture1_MouseDown(QMouseEvent* event) {
 void FullScreenSelector::Picture1_MouseMove(QMouseEvent* event) {
   if (!dragging_ || event->buttons() != Qt::LeftButton) return;
   if (boxDrawn_) DrawBoxOutline(LastBox_);
-  DragCorner_ = PicturePoint(event->position());
+  DragCorner_ = PicturePoint(*event);
   LastBox_ = {static_cast<float>(DragStart_.x()), static_cast<float>(DragStart_.y()),
               static_cast<float>(DragCorner_.x()), static_cast<float>(DragCorner_.y())};
   DrawBoxOutline(LastBox_);

@@ -53,7 +53,7 @@ class FullScreenSelector : public QWidget {
   void Picture1_MouseMove(QMouseEvent* event);
   void Picture1_MouseUp(QMouseEvent* event);
 
-  QPointF PicturePoint(const QPointF& widgetPoint) const;
+  QPointF PicturePoint(const QMouseEvent& event) const;
   void DrawBoxOutline(const SelectionBox& box);
   void CopySelection(const SelectionBox& box);
 

@@ -57,8 +57,12 @@ void CanvasWidget::SetCanvasSize(int width, int height) {
   update();
 }
 
-QPointF CanvasWidget::SurfacePoint(const QPointF& widgetPoint) const {
-  return widgetPoint * devicePixelRatioF();
+QPointF CanvasWidget::SurfacePoint(const QMouseEvent& event) const {
+  const double scale = devicePixelRatioF();
+  if (scale == 1.0) return event.position();
+  // Qt rounds a widget's local position to whole window units, which on a scaled screen skips
+  // device pixels; the global position keeps the fraction.
+  return (event.globalPosition() - mapToGlobal(QPointF(0, 0))) * scale;
 }
 
 void CanvasWidget::paintEvent(QPaintEvent* event) {
@@ -76,21 +80,21 @@ void CanvasWidget::paintEvent(QPaintEvent* event) {
 }
 
 void CanvasWidget::mousePressEvent(QMouseEvent* event) {
-  const QPointF at = SurfacePoint(event->position());
+  const QPointF at = SurfacePoint(*event);
   if (onMouseDown)
     onMouseDown(ButtonBits(event->button()), ShiftBits(event->modifiers()),
                 static_cast<float>(at.x()), static_cast<float>(at.y()));
 }
 
 void CanvasWidget::mouseMoveEvent(QMouseEvent* event) {
-  const QPointF at = SurfacePoint(event->position());
+  const QPointF at = SurfacePoint(*event);
   if (onMouseMove)
     onMouseMove(ButtonBits(event->buttons()), ShiftBits(event->modifiers()),
                 static_cast<float>(at.x()), static_cast<float>(at.y()));
 }
 
 void CanvasWidget::mouseReleaseEvent(QMouseEvent* event) {
-  const QPointF at = SurfacePoint(event->position());
+  const QPointF at = SurfacePoint(*event);
   if (onMouseUp)
     onMouseUp(ButtonBits(event->button()), ShiftBits(event->modifiers()),
               static_cast<float>(at.x()), static_cast<float>(at.y()));

@@ -43,7 +43,7 @@ class CanvasWidget : public QWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
-  QPointF SurfacePoint(const QPointF& widgetPoint) const;
+  QPointF SurfacePoint(const QMouseEvent& event) const;
 
   QImage picture_;
   QImage surface_;
