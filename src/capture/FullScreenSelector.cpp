@@ -8,11 +8,10 @@
 #include <QScreen>
 #include <algorithm>
 #include <cmath>
-#include <optional>
 
 #include "platform/Clipboard.h"
 #include "platform/Modal.h"
-#include "platform/ScreenSource.h"
+#include "view/ExactPointer.h"
 #include "core/base/NumberRules.h"
 
 namespace velmor {
@@ -60,6 +59,7 @@ FullScreenSelector::~FullScreenSelector() = default;
 
 void FullScreenSelector::Form_Load() {
   Picture1_ = new PictureBox(*this);
+  pointer_ = std::make_unique<ExactPointer>(*Picture1_);
   Picture1_->move(0, 0);
   Picture1_->resize(0, 0);
 }
@@ -81,6 +81,7 @@ void FullScreenSelector::ShowPicture(const QImage& screenPicture) {
                     static_cast<int>(std::ceil(shown_.height() / scale_)));
   if (screen) setGeometry(screen->geometry());
   showFullScreen();
+  pointer_->Attach();
   raise();
   activateWindow();
   Picture1_->setFocus(Qt::OtherFocusReason);
@@ -88,20 +89,7 @@ void FullScreenSelector::ShowPicture(const QImage& screenPicture) {
 }
 
 QPointF FullScreenSelector::PicturePoint(const QMouseEvent& event) const {
-  const QPointF origin = Picture1_->mapToGlobal(QPointF(0, 0));
-  QPointF device = (event.globalPosition() - origin) * scale_;
-  if (scale_ != 1.0) {
-    // On a scaled screen Qt may hand over whole window units only, which skips device pixels;
-    // where the platform tells where the pointer was at this event, that is exact. A pointer far
-    // from the event (one not made by the pointer) is not used.
-    if (const std::optional<QPoint> pointer = platform::Screen().PointerAtEvent()) {
-      const QScreen* screen = Picture1_->screen();
-      const QPointF corner = screen ? QPointF(screen->geometry().topLeft()) : QPointF();
-      const QPointF exact = QPointF(*pointer) - (corner + (origin - corner) * scale_);
-      if (std::abs(exact.x() - device.x()) <= scale_ && std::abs(exact.y() - device.y()) <= scale_)
-        device = exact;
-    }
-  }
+  const QPointF device = pointer_->LocalPosition(event) * scale_;
   // Positions are source pixels (device pixels of the screen); a drag that leaves the picture
   // stops at its edge.
   return {std::clamp(device.x(), 0.0, static_cast<double>(shown_.width())),

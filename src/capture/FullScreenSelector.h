@@ -6,10 +6,13 @@
 #include <QImage>
 #include <QPointF>
 #include <QWidget>
+#include <memory>
 
 #include "capture/CaptureHost.h"
 
 namespace velmor {
+
+class ExactPointer;
 
 // The box of the rubber band: start and opposite corner, not normalised.
 struct SelectionBox {
@@ -69,6 +72,7 @@ class FullScreenSelector : public QWidget {
   bool boxDrawn_ = false;
   // Device pixels per window unit on the screen the picture covers.
   double scale_ = 1.0;
+  std::unique_ptr<ExactPointer> pointer_;
 };
 
 }  // namespace velmor

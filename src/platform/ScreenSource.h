@@ -33,9 +33,6 @@ class ScreenSource {
   virtual QImage GrabActiveWindow() = 0;
   // Where the pointer is on the desktop; nullopt where the platform does not tell a program.
   virtual std::optional<QPoint> PointerPosition() = 0;
-  // Where the pointer was at the input event being handled now, exactly (Qt may round it to
-  // whole window units on a scaled screen); nullopt where the platform does not tell.
-  virtual std::optional<QPoint> PointerAtEvent() { return std::nullopt; }
 };
 
 // A source without a screen: every grab is null and the pointer unknown.

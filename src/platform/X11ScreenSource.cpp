@@ -2,14 +2,12 @@
 
 #include <xcb/xcb.h>
 
-#include <QAbstractNativeEventFilter>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
 #include <QWindow>
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -116,62 +114,6 @@ std::optional<QRect> FrameRect(xcb_connection_t* c, xcb_window_t frame) {
 }
 
 }  // namespace
-
-// Notes the root position of every pointer event the X server sends, before Qt turns it into a
-// mouse event: Qt's scaled positions lose the odd device pixels.
-class X11ScreenSource::EventWatch : public QAbstractNativeEventFilter {
- public:
-  explicit EventWatch(xcb_connection_t* c) {
-    auto reply = Own(xcb_query_extension_reply(
-        c, xcb_query_extension(c, 15, "XInputExtension"), nullptr));
-    if (reply && reply->present) xinputOpcode_ = reply->major_opcode;
-  }
-
-  bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
-    if (type != "xcb_generic_event_t") return false;
-    const auto* event = static_cast<const xcb_generic_event_t*>(message);
-    const uint8_t kind = event->response_type & 0x7f;
-    const auto* bytes = reinterpret_cast<const uint8_t*>(event);
-    if (kind == XCB_BUTTON_PRESS || kind == XCB_BUTTON_RELEASE || kind == XCB_MOTION_NOTIFY) {
-      const auto* press = reinterpret_cast<const xcb_button_press_event_t*>(event);
-      last = QPoint(press->root_x, press->root_y);
-    } else if (kind == XCB_GE_GENERIC && xinputOpcode_ >= 0 &&
-               reinterpret_cast<const xcb_ge_generic_event_t*>(event)->extension == xinputOpcode_) {
-      // XI2 ButtonPress (4), ButtonRelease (5), Motion (6): root_x and root_y in 16.16 fixed
-      // point after the four bytes xcb inserts at offset 32.
-      const uint16_t xiType = reinterpret_cast<const xcb_ge_generic_event_t*>(event)->event_type;
-      if (xiType >= 4 && xiType <= 6) {
-        int32_t rootX = 0, rootY = 0;
-        std::memcpy(&rootX, bytes + 36, 4);
-        std::memcpy(&rootY, bytes + 40, 4);
-        last = QPoint(static_cast<int>(std::floor(rootX / 65536.0)),
-                      static_cast<int>(std::floor(rootY / 65536.0)));
-      }
-    }
-    return false;
-  }
-
-  std::optional<QPoint> last;
-
- private:
-  int xinputOpcode_ = -1;
-};
-
-X11ScreenSource::X11ScreenSource() {
-  if (xcb_connection_t* c = X11Connection(); c && QCoreApplication::instance()) {
-    watch_ = std::make_unique<EventWatch>(c);
-    QCoreApplication::instance()->installNativeEventFilter(watch_.get());
-  }
-}
-
-X11ScreenSource::~X11ScreenSource() {
-  if (watch_ && QCoreApplication::instance())
-    QCoreApplication::instance()->removeNativeEventFilter(watch_.get());
-}
-
-std::optional<QPoint> X11ScreenSource::PointerAtEvent() {
-  return watch_ ? watch_->last : std::nullopt;
-}
 
 QImage X11ScreenSource::GrabScreen() {
   QScreen* screen = ReadableScreen();

@@ -8,18 +8,11 @@ namespace velmor::platform {
 
 class X11ScreenSource : public ScreenSource {
  public:
-  X11ScreenSource();
-  ~X11ScreenSource() override;
   QString Name() const override { return QStringLiteral("x11"); }
   QImage GrabScreen() override;
   QImage GrabScreenRect(const QRect& rect) override;
   QImage GrabActiveWindow() override;
   std::optional<QPoint> PointerPosition() override;
-  std::optional<QPoint> PointerAtEvent() override;
-
- private:
-  class EventWatch;
-  std::unique_ptr<EventWatch> watch_;
 };
 
 // The outer rectangle (frame included) of the X11 window that is active now, in desktop

@@ -1,5 +1,7 @@
 #include "view/CanvasWidget.h"
 
+#include "view/ExactPointer.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <cmath>
@@ -23,7 +25,8 @@ int ShiftBits(Qt::KeyboardModifiers mods) {
 }
 }  // namespace
 
-CanvasWidget::CanvasWidget(QWidget* parent) : QWidget(parent) {
+CanvasWidget::CanvasWidget(QWidget* parent)
+    : QWidget(parent), pointer_(std::make_unique<ExactPointer>(*this)) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);
   SetCanvasSize(1, 1);
@@ -60,9 +63,12 @@ void CanvasWidget::SetCanvasSize(int width, int height) {
 QPointF CanvasWidget::SurfacePoint(const QMouseEvent& event) const {
   const double scale = devicePixelRatioF();
   if (scale == 1.0) return event.position();
-  // Qt rounds a widget's local position to whole window units, which on a scaled screen skips
-  // device pixels; the global position keeps the fraction.
-  return (event.globalPosition() - mapToGlobal(QPointF(0, 0))) * scale;
+  return pointer_->LocalPosition(event) * scale;
+}
+
+void CanvasWidget::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  pointer_->Attach();
 }
 
 void CanvasWidget::paintEvent(QPaintEvent* event) {
@@ -99,5 +105,7 @@ void CanvasWidget::mouseReleaseEvent(QMouseEvent* event) {
     onMouseUp(ButtonBits(event->button()), ShiftBits(event->modifiers()),
               static_cast<float>(at.x()), static_cast<float>(at.y()));
 }
+
+CanvasWidget::~CanvasWidget() = default;
 
 }  // namespace velmor

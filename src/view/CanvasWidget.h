@@ -7,13 +7,17 @@
 #include <QImage>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 namespace velmor {
+
+class ExactPointer;
 
 class CanvasWidget : public QWidget {
   Q_OBJECT
  public:
   explicit CanvasWidget(QWidget* parent = nullptr);
+  ~CanvasWidget() override;
 
   // Button bits as the handlers receive them: 1 left, 2 right, 4 middle.
   using MouseHandler = std::function<void(int button, int shift, float x, float y)>;
@@ -41,12 +45,14 @@ class CanvasWidget : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   QPointF SurfacePoint(const QMouseEvent& event) const;
 
   QImage picture_;
   QImage surface_;
+  std::unique_ptr<ExactPointer> pointer_;
 };
 
 }  // namespace velmor
