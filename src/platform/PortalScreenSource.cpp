@@ -18,7 +18,8 @@ constexpr int kSwayTimeoutMs = 2000;
 bool DesktopOffersWindowPick(const QString& currentDesktop) {
   for (const QString& name : currentDesktop.split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
     const QString upper = name.trimmed().toUpper();
-    if (upper == QLatin1String("GNOME") || upper == QLatin1String("KDE")) return true;
+    // KDE's interactive dialog offers only "the active window", which is then the dialog.
+    if (upper == QLatin1String("GNOME")) return true;
   }
   return false;
 }

@@ -1,6 +1,6 @@
 // The screen of a Wayland session, through the desktop portal: a picture of the whole desktop
 // for the whole screen and the fixed rectangle; for the active window, sway's layout tree cut
-// from that picture on sway, the desktop's own window pick where it offers one.
+// from that picture on sway, the desktop's own window pick where it offers one (GNOME).
 #pragma once
 
 #include "platform/ScreenSource.h"
@@ -18,7 +18,8 @@ class PortalScreenSource : public ScreenSource {
 };
 
 // Whether the desktop named in XDG_CURRENT_DESKTOP (colon-separated) lets the user pick a
-// window in the portal's interactive screenshot: GNOME's and KDE's do, wlroots' ignores it.
+// window in the portal's interactive screenshot: GNOME's does; KDE's offers only its own dialog
+// as the active window, and wlroots' ignores the option.
 bool DesktopOffersWindowPick(const QString& currentDesktop);
 
 }  // namespace velmor::platform

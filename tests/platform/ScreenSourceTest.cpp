@@ -159,7 +159,7 @@ class ScreenSourceTest : public QObject {
 
     QVERIFY(DesktopOffersWindowPick(QStringLiteral("GNOME")));
     QVERIFY(DesktopOffersWindowPick(QStringLiteral("ubuntu:GNOME")));
-    QVERIFY(DesktopOffersWindowPick(QStringLiteral("KDE")));
+    QVERIFY(!DesktopOffersWindowPick(QStringLiteral("KDE")));
     QVERIFY(!DesktopOffersWindowPick(QStringLiteral("sway")));
     QVERIFY(!DesktopOffersWindowPick(QStringLiteral("Hyprland")));
     QVERIFY(!DesktopOffersWindowPick(QString()));
