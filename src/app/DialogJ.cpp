@@ -257,8 +257,8 @@ void DialogJ::PickCentrePosition() {
   // Where the platform keeps the pointer to itself (Wayland), say so rather than make the user
   // wait for a wrong point.
   if (!cursorReader_()) {
-    platform::ShowMessage(dialogj_text::kPointerUnknown, QStringLiteral("Velmor"), platform::MsgIcon::Exclamation,
-                          platform::MsgButtons::Ok);
+    platform::ShowMessage(dialogj_text::kPointerUnknown, QStringLiteral("Velmor"),
+                          platform::MsgIcon::Exclamation, platform::MsgButtons::Ok);
     return;
   }
   QPointer<DialogJ> alive(this);
@@ -293,8 +293,8 @@ void DialogJ::PickCentrePosition() {
   activateWindow();
   picking_ = false;
   if (!pointer)
-    platform::ShowMessage(dialogj_text::kPointerUnknown, QStringLiteral("Velmor"), platform::MsgIcon::Exclamation,
-                          platform::MsgButtons::Ok);
+    platform::ShowMessage(dialogj_text::kPointerUnknown, QStringLiteral("Velmor"),
+                          platform::MsgIcon::Exclamation, platform::MsgButtons::Ok);
 }
 
 }  // namespace velmor

@@ -35,9 +35,10 @@ class FullScreenSelector::PictureBox : public QWidget {
     painter.fillRect(event->rect(), Qt::black);
     // One picture pixel on each device pixel, whatever the desktop's scale.
     const QImage& shown = owner_.shown_;
+    const double scale = owner_.scale_;
     if (!shown.isNull())
-      painter.drawImage(QRectF(0, 0, shown.width() / owner_.scale_, shown.height() / owner_.scale_),
-                        shown, QRectF(shown.rect()));
+      painter.drawImage(QRectF(0, 0, shown.width() / scale, shown.height() / scale), shown,
+                        QRectF(shown.rect()));
   }
   void mousePressEvent(QMouseEvent* event) override { owner_.Picture1_MouseDown(event); }
   void mouseMoveEvent(QMouseEvent* event) override { owner_.Picture1_MouseMove(event); }
@@ -89,7 +90,8 @@ void FullScreenSelector::ShowPicture(const QImage& screenPicture) {
 }
 
 QPointF FullScreenSelector::PicturePoint(const QMouseEvent& event) const {
-  const QPointF device = pointer_->LocalPosition(event) * scale_;
+  const QPointF device =
+      scale_ == 1.0 ? event.position() : pointer_->LocalPosition(event) * scale_;
   // Positions are source pixels (device pixels of the screen); a drag that leaves the picture
   // stops at its edge.
   return {std::clamp(device.x(), 0.0, static_cast<double>(shown_.width())),
