@@ -9,7 +9,7 @@ packages=(
   xvfb xauth xdotool xclip x11-xserver-utils x11-utils openbox
   fonts-ipafont-gothic imagemagick
   sway xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk pipewire dbus
-  qt6-wayland grim wl-clipboard
+  qt6-wayland grim wl-clipboard libglib2.0-bin python3
   clang libclang-rt-14-dev llvm-14
 )
 missing=()

@@ -14,10 +14,26 @@ self=$(realpath "$0")
 if [ "$(id -u)" -eq 0 ]; then
   user=velmor-e2e
   id -u "$user" >/dev/null 2>&1 || useradd --create-home --shell /bin/bash "$user"
-  exec runuser -u "$user" -- env -i PATH="$PATH" HOME="$(getent passwd "$user" | cut -d: -f6)" \
+  # The checkout may lie where that user cannot read (root's home): the scripts and programs
+  # go to a folder of their own.
+  stage=$(mktemp -d /tmp/velmor-sway-stage.XXXXXX)
+  cp -r "$(dirname "$self")" "$stage/e2e"
+  cp "$binary" "$stage/velmor"
+  helpers=()
+  for var in PICTURE_WINDOW FAKE_PORTAL; do
+    if [ -n "${!var:-}" ]; then
+      cp "${!var}" "$stage/$(basename "${!var}")"
+      helpers+=("$var=$stage/$(basename "${!var}")")
+    fi
+  done
+  chmod -R a+rX "$stage"
+  rc=0
+  runuser -u "$user" -- env -i PATH="$PATH" HOME="$(getent passwd "$user" | cut -d: -f6)" \
     LANG=C.UTF-8 E2E_SWAY_SCALE="${E2E_SWAY_SCALE:-1}" E2E_PORTAL="${E2E_PORTAL:-1}" \
-    PICTURE_WINDOW="${PICTURE_WINDOW:-}" FAKE_PORTAL="${FAKE_PORTAL:-}" E2E_KEEP="${E2E_KEEP:-}" \
-    bash "$self" "$scenario" "$binary"
+    E2E_KEEP="${E2E_KEEP:-}" "${helpers[@]}" \
+    bash "$stage/e2e/run-on-sway.sh" "$stage/e2e/$(basename "$scenario")" "$stage/velmor" || rc=$?
+  rm -rf "$stage"
+  exit "$rc"
 fi
 
 export VELMOR_BIN=$binary
