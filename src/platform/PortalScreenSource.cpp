@@ -47,6 +47,9 @@ QImage PortalScreenSource::GrabActiveWindow() {
     const std::optional<QRect> window = sway::WindowInPicture(*focused, desktop.size());
     return window ? desktop.copy(*window) : QImage();
   }
+  // A newer portal takes the active window itself, without asking.
+  if (portal::AvailableTargets(kSwayTimeoutMs) & portal::kTargetActiveWindow)
+    return portal::TakeScreenshot(false, kPlainTimeoutMs, portal::kTargetActiveWindow).picture;
   if (DesktopOffersWindowPick(qEnvironmentVariable("XDG_CURRENT_DESKTOP")))
     return portal::TakeScreenshot(true, kInteractiveTimeoutMs).picture;
   return {};

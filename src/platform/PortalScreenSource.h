@@ -1,6 +1,7 @@
 // The screen of a Wayland session, through the desktop portal: a picture of the whole desktop
 // for the whole screen and the fixed rectangle; for the active window, sway's layout tree cut
-// from that picture on sway, the desktop's own window pick where it offers one (GNOME).
+// from that picture on sway, the portal's own active-window target where it has one (version
+// 3), else the desktop's window pick where it offers one (GNOME).
 #pragma once
 
 #include "platform/ScreenSource.h"

@@ -4,6 +4,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
+#include <QDBusVariant>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -90,7 +91,18 @@ QImage TakePictureFile(const QString& uri, const QStringList& temporary,
   return opaque;
 }
 
-Screenshot TakeScreenshot(bool interactive, int timeoutMs) {
+uint AvailableTargets(int timeoutMs) {
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected()) return 0;
+  QDBusMessage get = QDBusMessage::createMethodCall(
+      kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+  get << kScreenshot << QStringLiteral("AvailableTargets");
+  const QDBusMessage reply = bus.call(get, QDBus::Block, timeoutMs);
+  if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return 0;
+  return qvariant_cast<QDBusVariant>(reply.arguments().front()).variant().toUInt();
+}
+
+Screenshot TakeScreenshot(bool interactive, int timeoutMs, uint target) {
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected()) return {Outcome::NoPortal, {}};
   if (QDBusConnectionInterface* names = bus.interface();
@@ -107,9 +119,11 @@ Screenshot TakeScreenshot(bool interactive, int timeoutMs) {
 
   QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kScreenshot,
                                                      QStringLiteral("Screenshot"));
-  call << QString() << QVariantMap{{QStringLiteral("handle_token"), token},
-                                   {QStringLiteral("interactive"), interactive},
-                                   {QStringLiteral("modal"), true}};
+  QVariantMap options{{QStringLiteral("handle_token"), token},
+                      {QStringLiteral("interactive"), interactive},
+                      {QStringLiteral("modal"), true}};
+  if (target != 0) options.insert(QStringLiteral("target"), target);
+  call << QString() << options;
   const QDBusMessage reply = bus.call(call, QDBus::Block, timeoutMs);
   if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
     bus.disconnect(kService, requestPath, kRequest, QStringLiteral("Response"), &catcher, slot);

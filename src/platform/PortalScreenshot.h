@@ -26,7 +26,15 @@ struct Screenshot {
 
 // Asks for a picture of the screen and waits for the answer, letting other events run but not
 // user input. `interactive` lets the desktop offer its own choice (a window, a region) first.
-Screenshot TakeScreenshot(bool interactive, int timeoutMs);
+// `target` (0: the portal's default) names what to take on a portal of version 3 or later:
+// 1 the screen, 2 a window the user picks, 4 an area, 8 the active window.
+Screenshot TakeScreenshot(bool interactive, int timeoutMs, uint target = 0);
+
+constexpr uint kTargetActiveWindow = 8;
+
+// The targets (bits as above) the portal takes without asking; 0 from a portal older than
+// version 3, or none.
+uint AvailableTargets(int timeoutMs);
 
 // --- the pieces, for tests ---
 

@@ -1,6 +1,8 @@
 // A desktop portal that answers every Screenshot call in one way chosen on the command line,
-// for the scenarios the real portal does not play: the user refusing, and a broken picture file.
-// Usage: fake_portal refuse | broken FILE
+// for the scenarios the real portal does not play: the user refusing, a broken picture file, and
+// a portal of version 3 that takes the active window itself (PNG, copied to FILE, answers a call
+// for that target; any other call fails).
+// Usage: fake_portal refuse | broken FILE | window PNG FILE
 #include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -11,14 +13,18 @@
 #include <QTimer>
 #include <QUrl>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
 const QString kPath = QStringLiteral("/org/freedesktop/portal/desktop");
 
+enum class Mode { Refuse, Broken, Window };
+
 class Portal : public QDBusVirtualObject {
  public:
-  Portal(bool refuse, QString file) : refuse_(refuse), file_(std::move(file)) {}
+  Portal(Mode mode, QString file, QString window)
+      : mode_(mode), file_(std::move(file)), window_(std::move(window)) {}
 
   QString introspect(const QString& path) const override {
     if (path != kPath) return {};
@@ -30,6 +36,15 @@ class Portal : public QDBusVirtualObject {
   }
 
   bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
+    if (message.member() == QLatin1String("Get") && message.arguments().size() == 2) {
+      const QString name = message.arguments().at(1).toString();
+      const uint value = name == QLatin1String("version")        ? (mode_ == Mode::Window ? 3 : 2)
+                         : name == QLatin1String("AvailableTargets") && mode_ == Mode::Window ? 9
+                                                                                              : 0;
+      QDBusConnection(connection).send(
+          message.createReply(QVariant::fromValue(QDBusVariant(QVariant::fromValue(value)))));
+      return true;
+    }
     if (message.member() != QLatin1String("Screenshot") || message.arguments().size() < 2)
       return false;
     const QVariantMap options = qdbus_cast<QVariantMap>(message.arguments().at(1));
@@ -41,12 +56,20 @@ class Portal : public QDBusVirtualObject {
     bus.send(message.createReply(QVariant::fromValue(QDBusObjectPath(request))));
 
     QVariantMap results;
-    if (!refuse_) {
+    uint code = 0;
+    if (mode_ == Mode::Refuse) {
+      code = 1;
+    } else if (mode_ == Mode::Broken) {
       QFile broken(file_);
       if (broken.open(QIODevice::WriteOnly)) broken.write("not a picture at all");
       results.insert(QStringLiteral("uri"), QUrl::fromLocalFile(file_).toString());
+    } else if (options.value(QStringLiteral("target")).toUInt() == 8) {
+      QFile::remove(file_);
+      QFile::copy(window_, file_);
+      results.insert(QStringLiteral("uri"), QUrl::fromLocalFile(file_).toString());
+    } else {
+      code = 2;
     }
-    const uint code = refuse_ ? 1 : 0;
     QTimer::singleShot(50, [bus, request, code, results]() mutable {
       QDBusMessage response = QDBusMessage::createSignal(
           request, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"));
@@ -57,8 +80,9 @@ class Portal : public QDBusVirtualObject {
   }
 
  private:
-  bool refuse_;
+  Mode mode_;
   QString file_;
+  QString window_;
 };
 
 }  // namespace
@@ -67,11 +91,18 @@ int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   const QStringList args = app.arguments();
   if (args.size() < 2) return 2;
-  const bool refuse = args.at(1) == QLatin1String("refuse");
-  if (!refuse && args.size() < 3) return 2;
-  Portal portal(refuse, refuse ? QString() : args.at(2));
+  const QString mode = args.at(1);
+  std::unique_ptr<Portal> portal;
+  if (mode == QLatin1String("refuse"))
+    portal = std::make_unique<Portal>(Mode::Refuse, QString(), QString());
+  else if (mode == QLatin1String("broken") && args.size() >= 3)
+    portal = std::make_unique<Portal>(Mode::Broken, args.at(2), QString());
+  else if (mode == QLatin1String("window") && args.size() >= 4)
+    portal = std::make_unique<Portal>(Mode::Window, args.at(3), args.at(2));
+  else
+    return 2;
   QDBusConnection bus = QDBusConnection::sessionBus();
-  if (!bus.registerVirtualObject(kPath, &portal) ||
+  if (!bus.registerVirtualObject(kPath, portal.get()) ||
       !bus.registerService(QStringLiteral("org.freedesktop.portal.Desktop"))) {
     std::fprintf(stderr, "fake portal: cannot take the portal's name\n");
     return 1;

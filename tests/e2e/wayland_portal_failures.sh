@@ -1,7 +1,8 @@
 # The captures on sway when the portal cannot give a picture: none on the bus, the user
 # refusing, a file that is not a picture. Each ends with the capture's message and the main
 # window back, the canvas keeping the picture it had; the portal's broken file in the temporary
-# folder is removed. Run with E2E_PORTAL=0 (a bus without a portal).
+# folder is removed. Then, away from sway, the active window from a portal that takes it
+# itself. Run with E2E_PORTAL=0 (a bus without a portal) and FAKE_PORTAL.
 set -euo pipefail
 source "$E2E_LIB"
 source "$E2E_SWAY_LIB"
@@ -72,6 +73,30 @@ velmor_click 28 449
 expect_message "矩形 with a broken picture"
 [ ! -e "$broken" ] || fail "the portal's broken file in the temporary folder was left behind"
 
+kill "$portal_pid"
+wait "$portal_pid" 2>/dev/null || true
+swaymsg -q '[app_id="velmor"] kill'
+wait_exit "$VELMOR_PID"
+
+# Away from sway, a portal of version 3 that takes the active window itself is asked for it.
+other_window_picture "$pictures/window.png"
+"$FAKE_PORTAL" window "$pictures/window.png" "$E2E_WORK/tmp-portal/window.png" \
+  >"$E2E_WORK/fake-portal.log" 2>&1 &
+portal_pid=$!
+picture_pids+=("$portal_pid")
+for _ in $(seq 50); do grep -q ready "$E2E_WORK/fake-portal.log" && break; sleep 0.1; done
+SWAYSOCK='' start_velmor
+wait_sway_window '^Velmor' >/dev/null || fail "the main window did not appear again"
+sleep 1
+velmor_click 300 32
+sleep 0.3
+velmor_click 275 32
+sleep 1.5
+wait_sway_window '^Velmor' >/dev/null || fail "the main window did not come back"
+sleep 0.5
+velmor_canvas "$pictures/window-canvas.png"
+same_pixels "$pictures/window-canvas.png" "$pictures/window.png" ||
+  fail "the portal's active-window picture did not reach the canvas"
 swaymsg -q '[app_id="velmor"] kill'
 wait_exit "$VELMOR_PID"
 echo "wayland portal failures: ok"
