@@ -9,6 +9,8 @@ packages=(
   xvfb xauth xdotool xclip x11-xserver-utils x11-utils openbox
   fonts-ipafont-gothic imagemagick
   dpkg-dev file desktop-file-utils appstream
+  sway xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk pipewire dbus
+  qt6-wayland grim wl-clipboard libglib2.0-bin python3
   clang libclang-rt-14-dev llvm-14 clang-format clang-tidy
 )
 missing=()

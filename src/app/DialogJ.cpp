@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCursor>
 #include <QEventLoop>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -17,6 +16,7 @@
 #include <cmath>
 
 #include "platform/Modal.h"
+#include "platform/ScreenSource.h"
 #include "core/base/NumberRules.h"
 
 namespace velmor {
@@ -72,7 +72,7 @@ QLabel* Label(const QString& name, const QString& text, QWidget* parent) {
 DialogJ::DialogJ(Settings& settings, QWidget* parent)
     : QDialog(parent),
       settings_(settings),
-      cursorReader_([] { return QCursor::pos(); }),
+      cursorReader_([] { return platform::Screen().PointerPosition(); }),
       clock_(&SteadySeconds) {
   setObjectName(QStringLiteral("DialogJ"));
   setWindowTitle(QStringLiteral("設定"));
@@ -254,6 +254,13 @@ void DialogJ::ShowMainWindow(bool visible) {
 
 void DialogJ::PickCentrePosition() {
   if (picking_) return;
+  // Where the platform keeps the pointer to itself (Wayland), say so rather than make the user
+  // wait for a wrong point.
+  if (!cursorReader_()) {
+    platform::ShowMessage(dialogj_text::kPointerUnknown, QStringLiteral("Velmor"),
+                          platform::MsgIcon::Exclamation, platform::MsgButtons::Ok);
+    return;
+  }
   QPointer<DialogJ> alive(this);
   picking_ = true;
 
@@ -273,15 +280,21 @@ void DialogJ::PickCentrePosition() {
   if (remaining > 0) platform::Modal().WaitWithEvents(remaining);
   if (!alive) return;
 
-  lastCursor_ = cursorReader_();
-  cx_->setText(QString::number(lastCursor_.x()));
-  cy_->setText(QString::number(lastCursor_.y()));
+  const std::optional<QPoint> pointer = cursorReader_();
+  if (pointer) {
+    lastCursor_ = *pointer;
+    cx_->setText(QString::number(lastCursor_.x()));
+    cy_->setText(QString::number(lastCursor_.y()));
+  }
 
   ShowMainWindow(true);
   show();
   raise();
   activateWindow();
   picking_ = false;
+  if (!pointer)
+    platform::ShowMessage(dialogj_text::kPointerUnknown, QStringLiteral("Velmor"),
+                          platform::MsgIcon::Exclamation, platform::MsgButtons::Ok);
 }
 
 }  // namespace velmor

@@ -7,6 +7,7 @@
 #include <QPoint>
 #include <array>
 #include <functional>
+#include <optional>
 #include <utility>
 
 #include "core/settings/Settings.h"
@@ -19,11 +20,17 @@ class QPushButton;
 
 namespace velmor {
 
+namespace dialogj_text {
+// Shown by 中心位置取得 where the platform does not give the pointer's position on the screen.
+inline const QString kPointerUnknown = QStringLiteral("マウスの位置を取得できませんでした。");
+}  // namespace dialogj_text
+
 class DialogJ : public QDialog {
   Q_OBJECT
 
  public:
-  using CursorReader = std::function<QPoint()>;
+  // Where the pointer is in screen pixels; nullopt where the platform does not tell.
+  using CursorReader = std::function<std::optional<QPoint>()>;
   using SecondsClock = std::function<double()>;
   using WindowShower = std::function<void(bool visible)>;
 

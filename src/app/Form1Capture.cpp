@@ -1,4 +1,6 @@
 // The captures as the main window starts them, and what they ask of the main window.
+#include <QGuiApplication>
+
 #include "app/Form1.h"
 #include "capture/ScreenCapture.h"
 #include "view/CanvasWidget.h"
@@ -15,6 +17,12 @@ void Form1::Command5_Click() {
 }
 
 void Form1::MinimizeMainWindow() {
+  // Wayland compositors may ignore a minimise (sway does), which would leave the main window
+  // over the screen and active; hidden, it is out of the picture everywhere.
+  if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+    hide();
+    return;
+  }
   showMinimized();
 }
 

@@ -6,13 +6,13 @@
 #include "app/SettingsLocation.h"
 #include "platform/Modal.h"
 #include "platform/QtTexts.h"
-#include "platform/ScreenPixels.h"
+#include "platform/WindowSystem.h"
 #include "platform/SingleInstance.h"
 
 int main(int argc, char** argv) {
   velmor::CommandLine command;
   if (const auto code = velmor::StartFromCommandLine(argc, argv, command)) return *code;
-  velmor::platform::KeepScreenPixels();
+  velmor::platform::ChooseWindowSystem();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Velmor"));
   QGuiApplication::setDesktopFileName(QStringLiteral("org.velmor.Velmor"));

@@ -7,9 +7,11 @@
 #include <QPainter>
 #include <QScreen>
 #include <algorithm>
+#include <cmath>
 
 #include "platform/Clipboard.h"
 #include "platform/Modal.h"
+#include "view/ExactPointer.h"
 #include "core/base/NumberRules.h"
 
 namespace velmor {
@@ -31,7 +33,12 @@ class FullScreenSelector::PictureBox : public QWidget {
   void paintEvent(QPaintEvent* event) override {
     QPainter painter(this);
     painter.fillRect(event->rect(), Qt::black);
-    if (!owner_.shown_.isNull()) painter.drawImage(QPoint(0, 0), owner_.shown_);
+    // One picture pixel on each device pixel, whatever the desktop's scale.
+    const QImage& shown = owner_.shown_;
+    const double scale = owner_.scale_;
+    if (!shown.isNull())
+      painter.drawImage(QRectF(0, 0, shown.width() / scale, shown.height() / scale), shown,
+                        QRectF(shown.rect()));
   }
   void mousePressEvent(QMouseEvent* event) override { owner_.Picture1_MouseDown(event); }
   void mouseMoveEvent(QMouseEvent* event) override { owner_.Picture1_MouseMove(event); }
@@ -53,6 +60,7 @@ FullScreenSelector::~FullScreenSelector() = default;
 
 void FullScreenSelector::Form_Load() {
   Picture1_ = new PictureBox(*this);
+  pointer_ = std::make_unique<ExactPointer>(*Picture1_);
   Picture1_->move(0, 0);
   Picture1_->resize(0, 0);
 }
@@ -66,20 +74,28 @@ void FullScreenSelector::ShowPicture(const QImage& screenPicture) {
   dragging_ = false;
   boxDrawn_ = false;
 
+  QScreen* screen = QGuiApplication::primaryScreen();
+  scale_ = screen ? screen->devicePixelRatio() : 1.0;
+  if (!(scale_ > 0)) scale_ = 1.0;
   Picture1_->move(0, 0);
-  Picture1_->resize(shown_.size());
-  if (QScreen* screen = QGuiApplication::primaryScreen()) setGeometry(screen->geometry());
+  Picture1_->resize(static_cast<int>(std::ceil(shown_.width() / scale_)),
+                    static_cast<int>(std::ceil(shown_.height() / scale_)));
+  if (screen) setGeometry(screen->geometry());
   showFullScreen();
+  pointer_->Attach();
   raise();
   activateWindow();
   Picture1_->setFocus(Qt::OtherFocusReason);
   Picture1_->update();
 }
 
-QPointF FullScreenSelector::PicturePoint(const QPointF& widgetPoint) const {
-  // Positions are source pixels; a drag that leaves the picture stops at its edge.
-  return {std::clamp(widgetPoint.x(), 0.0, static_cast<double>(shown_.width())),
-          std::clamp(widgetPoint.y(), 0.0, static_cast<double>(shown_.height()))};
+QPointF FullScreenSelector::PicturePoint(const QMouseEvent& event) const {
+  const QPointF device =
+      scale_ == 1.0 ? event.position() : pointer_->LocalPosition(event) * scale_;
+  // Positions are source pixels (device pixels of the screen); a drag that leaves the picture
+  // stops at its edge.
+  return {std::clamp(device.x(), 0.0, static_cast<double>(shown_.width())),
+          std::clamp(device.y(), 0.0, static_cast<double>(shown_.height()))};
 }
 
 void FullScreenSelector::DrawBoxOutline(const SelectionBox& box) {
@@ -100,7 +116,7 @@ void FullScreenSelector::Picture1_MouseDown(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
   if (boxDrawn_) DrawBoxOutline(LastBox_);
   boxDrawn_ = false;
-  DragStart_ = DragCorner_ = PicturePoint(event->position());
+  DragStart_ = DragCorner_ = PicturePoint(*event);
   // A click without movement selects nothing, whatever an earlier drag chose.
   LastBox_ = {static_cast<float>(DragStart_.x()), static_cast<float>(DragStart_.y()),
               static_cast<float>(DragStart_.x()), static_cast<float>(DragStart_.y())};
@@ -110,7 +126,7 @@ void FullScreenSelector::Picture1_MouseDown(QMouseEvent* event) {
 void FullScreenSelector::Picture1_MouseMove(QMouseEvent* event) {
   if (!dragging_ || event->buttons() != Qt::LeftButton) return;
   if (boxDrawn_) DrawBoxOutline(LastBox_);
-  DragCorner_ = PicturePoint(event->position());
+  DragCorner_ = PicturePoint(*event);
   LastBox_ = {static_cast<float>(DragStart_.x()), static_cast<float>(DragStart_.y()),
               static_cast<float>(DragCorner_.x()), static_cast<float>(DragCorner_.y())};
   DrawBoxOutline(LastBox_);

@@ -6,10 +6,13 @@
 #include <QImage>
 #include <QPointF>
 #include <QWidget>
+#include <memory>
 
 #include "capture/CaptureHost.h"
 
 namespace velmor {
+
+class ExactPointer;
 
 // The box of the rubber band: start and opposite corner, not normalised.
 struct SelectionBox {
@@ -24,8 +27,8 @@ class FullScreenSelector : public QWidget {
   explicit FullScreenSelector(CaptureHost& host);
   ~FullScreenSelector() override;
 
-  // Shows `screenPicture` at its natural size from the screen's top-left, covering the screen,
-  // with the focus on Picture1. Any earlier selection is forgotten.
+  // Shows `screenPicture` (device pixels) one pixel per device pixel from the screen's top-left,
+  // covering the screen, with the focus on Picture1. Any earlier selection is forgotten.
   void ShowPicture(const QImage& screenPicture);
 
   // Releases the picture, hides the window and brings the main window back.
@@ -53,7 +56,7 @@ class FullScreenSelector : public QWidget {
   void Picture1_MouseMove(QMouseEvent* event);
   void Picture1_MouseUp(QMouseEvent* event);
 
-  QPointF PicturePoint(const QPointF& widgetPoint) const;
+  QPointF PicturePoint(const QMouseEvent& event) const;
   void DrawBoxOutline(const SelectionBox& box);
   void CopySelection(const SelectionBox& box);
 
@@ -67,6 +70,9 @@ class FullScreenSelector : public QWidget {
   SelectionBox LastBox_;
   bool dragging_ = false;
   bool boxDrawn_ = false;
+  // Device pixels per window unit on the screen the picture covers.
+  double scale_ = 1.0;
+  std::unique_ptr<ExactPointer> pointer_;
 };
 
 }  // namespace velmor

@@ -9,6 +9,7 @@
 #include "platform/Clipboard.h"
 #include "platform/Modal.h"
 #include "platform/ScreenGrab.h"
+#include "platform/ScreenSource.h"
 #include "core/base/NumberRules.h"
 #include "core/settings/Settings.h"
 
@@ -120,7 +121,8 @@ void ScreenCapture::CaptureFixedRectangle() {
   host_.HideMainWindow();
   platform::Modal().WaitWithEvents(kRepaintSeconds);
 
-  const QImage grabbed = rect ? AtRectangleSize(platform::GrabScreenRect(*rect), *rect) : QImage();
+  const QImage grabbed =
+      rect ? AtRectangleSize(platform::Screen().GrabScreenRect(*rect), *rect) : QImage();
   if (grabbed.isNull()) {
     FailCapture(capture_text::kRectangleFailed, false);
     return;

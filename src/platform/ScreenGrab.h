@@ -1,7 +1,7 @@
-// Reading pixels of the screen: the whole screen, a rectangle of it, and the active window with
-// the frame its window manager draws. Every reader gives a null picture when the screen cannot
-// be read (no screen, or a platform such as Wayland that does not let a program read it), so a
-// caller never mistakes an empty or black picture for a capture.
+// Reading pixels of the screen through the screen source in force (platform/ScreenSource.h):
+// the whole screen, a rectangle of it, and the active window with the frame its window manager
+// draws, all in device pixels. Every reader gives a null picture when the screen cannot be read,
+// so a caller never mistakes an empty or black picture for a capture.
 #pragma once
 
 #include <QImage>
@@ -10,7 +10,7 @@
 
 namespace velmor::platform {
 
-// The primary screen, at its natural size.
+// The primary screen, every device pixel of it.
 QImage GrabScreen();
 
 // A rectangle of the desktop in screen pixels, the coordinates that span every monitor. The
@@ -18,7 +18,7 @@ QImage GrabScreen();
 // nothing of the rectangle lies on any monitor.
 QImage GrabScreenRect(const QRect& rect);
 
-// The outer rectangle (frame included) of the window that is active now, in desktop pixels.
+// The outer rectangle (frame included) of the X11 window that is active now, in desktop pixels.
 // Empty when no other program's window is active, and always outside X11.
 std::optional<QRect> ActiveWindowFrame();
 

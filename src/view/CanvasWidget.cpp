@@ -1,7 +1,10 @@
 #include "view/CanvasWidget.h"
 
+#include "view/ExactPointer.h"
+
 #include <QMouseEvent>
 #include <QPainter>
+#include <cmath>
 
 namespace velmor {
 
@@ -22,7 +25,8 @@ int ShiftBits(Qt::KeyboardModifiers mods) {
 }
 }  // namespace
 
-CanvasWidget::CanvasWidget(QWidget* parent) : QWidget(parent) {
+CanvasWidget::CanvasWidget(QWidget* parent)
+    : QWidget(parent), pointer_(std::make_unique<ExactPointer>(*this)) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);
   SetCanvasSize(1, 1);
@@ -51,33 +55,57 @@ void CanvasWidget::SetCanvasSize(int width, int height) {
     }
     surface_ = std::move(next);
   }
-  resize(width, height);
+  const double scale = devicePixelRatioF();
+  resize(static_cast<int>(std::ceil(width / scale)), static_cast<int>(std::ceil(height / scale)));
   update();
+}
+
+QPointF CanvasWidget::SurfacePoint(const QMouseEvent& event) const {
+  const double scale = devicePixelRatioF();
+  if (scale == 1.0) return event.position();
+  return pointer_->LocalPosition(event) * scale;
+}
+
+void CanvasWidget::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  pointer_->Attach();
 }
 
 void CanvasWidget::paintEvent(QPaintEvent* event) {
   QPainter p(this);
   p.setCompositionMode(QPainter::CompositionMode_Source);
   const QRect r = event->rect();
-  p.drawImage(r.topLeft(), surface_, r);
+  const double scale = devicePixelRatioF();
+  if (scale == 1.0) {
+    p.drawImage(r.topLeft(), surface_, r);
+    return;
+  }
+  // On a scaled screen each surface pixel still lands on one device pixel.
+  p.drawImage(QRectF(r), surface_,
+              QRectF(r.x() * scale, r.y() * scale, r.width() * scale, r.height() * scale));
 }
 
 void CanvasWidget::mousePressEvent(QMouseEvent* event) {
+  const QPointF at = SurfacePoint(*event);
   if (onMouseDown)
     onMouseDown(ButtonBits(event->button()), ShiftBits(event->modifiers()),
-                static_cast<float>(event->position().x()), static_cast<float>(event->position().y()));
+                static_cast<float>(at.x()), static_cast<float>(at.y()));
 }
 
 void CanvasWidget::mouseMoveEvent(QMouseEvent* event) {
+  const QPointF at = SurfacePoint(*event);
   if (onMouseMove)
     onMouseMove(ButtonBits(event->buttons()), ShiftBits(event->modifiers()),
-                static_cast<float>(event->position().x()), static_cast<float>(event->position().y()));
+                static_cast<float>(at.x()), static_cast<float>(at.y()));
 }
 
 void CanvasWidget::mouseReleaseEvent(QMouseEvent* event) {
+  const QPointF at = SurfacePoint(*event);
   if (onMouseUp)
     onMouseUp(ButtonBits(event->button()), ShiftBits(event->modifiers()),
-              static_cast<float>(event->position().x()), static_cast<float>(event->position().y()));
+              static_cast<float>(at.x()), static_cast<float>(at.y()));
 }
+
+CanvasWidget::~CanvasWidget() = default;
 
 }  // namespace velmor

@@ -1,18 +1,23 @@
 // The canvas `Picture2`: a background picture (the image as loaded, never drawn on) and a
 // persistent drawing surface of the canvas's size that keeps whatever is drawn on it until it is
-// painted over. The widget shows the surface; mouse events go to the handlers the owner sets.
+// painted over. The widget shows the surface, one surface pixel per device pixel on a scaled
+// screen too; mouse events go, in surface pixels, to the handlers the owner sets.
 #pragma once
 
 #include <QImage>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 namespace velmor {
+
+class ExactPointer;
 
 class CanvasWidget : public QWidget {
   Q_OBJECT
  public:
   explicit CanvasWidget(QWidget* parent = nullptr);
+  ~CanvasWidget() override;
 
   // Button bits as the handlers receive them: 1 left, 2 right, 4 middle.
   using MouseHandler = std::function<void(int button, int shift, float x, float y)>;
@@ -40,10 +45,14 @@ class CanvasWidget : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
+  QPointF SurfacePoint(const QMouseEvent& event) const;
+
   QImage picture_;
   QImage surface_;
+  std::unique_ptr<ExactPointer> pointer_;
 };
 
 }  // namespace velmor

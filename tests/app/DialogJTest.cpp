@@ -87,6 +87,7 @@ class DialogJTest : public QObject {
   void centrePositionWaitStartsFromNearestSecond_data();
   void centrePositionWaitStartsFromNearestSecond();
   void centrePositionInsideExecKeepsTheDialogRunning();
+  void centrePositionWherePointerIsUnknown();
 
   void aboutMessage();
 };
@@ -448,6 +449,39 @@ void DialogJTest::centrePositionInsideExecKeepsTheDialogRunning() {
   });
   QCOMPARE(d.exec(), int(QDialog::Rejected));
   QVERIFY(s == before);
+}
+
+// Wayland keeps the pointer to itself: a message at once, no wait, nothing filled in; and a
+// pointer lost during the wait leaves the fields as they were.
+void DialogJTest::centrePositionWherePointerIsUnknown() {
+  velmor::test::FakeModal modal;
+  Settings s = UsedSettings();
+  QWidget mainWindow;
+  mainWindow.show();
+  DialogJ d(s, &mainWindow);
+  d.SetCursorReader([]() -> std::optional<QPoint> { return std::nullopt; });
+  d.show();
+  const QString cx = Box(d, "CX")->text();
+  Click(d, "Command1");
+  QCOMPARE(modal.messages.size(), size_t{1});
+  QCOMPARE(modal.messages[0].text, velmor::dialogj_text::kPointerUnknown);
+  QCOMPARE(modal.messages[0].title, QStringLiteral("Velmor"));
+  QCOMPARE(modal.waitedSeconds, 0.0);
+  QVERIFY(d.isVisible());
+  QVERIFY(mainWindow.isVisible());
+  QCOMPARE(Box(d, "CX")->text(), cx);
+
+  int reads = 0;
+  d.SetCursorReader([&]() -> std::optional<QPoint> {
+    if (++reads == 1) return QPoint(5, 6);
+    return std::nullopt;
+  });
+  Click(d, "Command1");
+  QCOMPARE(modal.messages.size(), size_t{3});
+  QCOMPARE(modal.messages[2].text, velmor::dialogj_text::kPointerUnknown);
+  QCOMPARE(Box(d, "CX")->text(), cx);
+  QVERIFY(d.isVisible());
+  QVERIFY(mainWindow.isVisible());
 }
 
 void DialogJTest::aboutMessage() {

@@ -8,6 +8,7 @@
 #include "capture/ScreenCapture.h"
 #include "capture/ScreenPattern.h"
 #include "platform/Clipboard.h"
+#include "platform/ScreenSource.h"
 #include "support/FakeModal.h"
 
 using namespace velmor;
@@ -217,6 +218,38 @@ class ScreenCaptureTest : public QObject {
     QCOMPARE(m.text, QStringLiteral("取得中にエラーが発生しました"));
     QCOMPARE(m.title, QStringLiteral("Velmor"));
     QCOMPARE(m.icon, platform::MsgIcon::None);
+  }
+
+  // A platform that gives no picture (no portal, a refusal, a broken file): every capture ends
+  // with its own message, the window back and the canvas as it was.
+  void aScreenThatGivesNothingEndsEachCaptureWithItsMessage_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("whole screen") << 0 << capture_text::kScreenFailed;
+    QTest::newRow("active window") << 1 << capture_text::kActiveWindowFailed;
+    QTest::newRow("fixed rectangle") << 2 << capture_text::kRectangleFailed;
+  }
+  void aScreenThatGivesNothingEndsEachCaptureWithItsMessage() {
+    QFETCH(int, mode);
+    QFETCH(QString, text);
+    platform::NullScreenSource none;
+    platform::SetScreenSource(&none);
+    const QImage before = test::PatternImage({6, 6});
+    host_->canvas = before;
+    SetRectangle(host_->settings, 400, 300, 200, 100);
+    host_->captureActiveWindow = mode == 1 ? 1 : 0;
+    if (mode == 2)
+      capture_->CaptureFixedRectangle();
+    else
+      capture_->CaptureScreen();
+    platform::SetScreenSource(nullptr);
+    QCOMPARE(modal_->messages.size(), size_t{1});
+    QCOMPARE(modal_->messages.front().text, text);
+    QCOMPARE(host_->canvas, before);
+    QCOMPARE(host_->picIntCalls, 0);
+    QCOMPARE(host_->state, FakeCaptureHost::WindowState::Normal);
+    QVERIFY(!capture_->frmFullScreen() || !capture_->frmFullScreen()->isVisible());
+    QVERIFY(!platform::clipboard::HasBitmap());
   }
 
   void aCaptureStartedDuringAWaitIsRefused() {

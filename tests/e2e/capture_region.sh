@@ -106,15 +106,37 @@ same_pixels "$pictures/rectangle.png" "$pictures/rectangle-expected.png" ||
 xdotool windowactivate --sync "$win" key --clearmodifiers alt+F4
 wait_exit "$VELMOR_PID"
 
-# A desktop scaled by two changes nothing: the same clicks, the same screen pixels.
+# A desktop scaled by two: the controls are twice their size (each click lands at twice the
+# point), while pictures keep the screen's pixels: the frozen screen holds every one of them, a
+# drag selects exactly the pixels under it, and 矩形 brings the same screen area.
+ui_scale=2
 QT_SCALE_FACTOR=2 QT_ENABLE_HIGHDPI_SCALING=1 start_velmor
 win=$(wait_window '^Velmor') || fail "main window did not appear on the scaled desktop"
 sleep 1
-xdotool mousemove --window "$win" 28 449 click 1
+xdotool mousemove --window "$win" $((28 * 2)) $((449 * 2)) click 1
 away_and_back "矩形 on the scaled desktop"
 canvas_picture "$pictures/rectangle-scaled.png"
 same_pixels "$pictures/rectangle-scaled.png" "$pictures/rectangle-expected.png" ||
   fail "矩形 on a scaled desktop did not bring the screen area (300, 250) to (500, 350)"
+
+xdotool mousemove --window "$win" $((275 * 2)) $((32 * 2)) click 1
+wait_window '^Form2$' >/dev/null || fail "the selection window did not appear on the scaled desktop"
+wait_gone '^Velmor' || fail "the main window did not get out of the way on the scaled desktop"
+sleep 0.5
+import -window root "$pictures/frozen-scaled.png"
+convert "$pictures/frozen-scaled.png" -crop 600x700+0+300 +repage "$pictures/frozen-scaled-part.png"
+same_pixels "$pictures/frozen-scaled-part.png" "$pictures/screen-part.png" ||
+  fail "the frozen screen on a scaled desktop does not hold every screen pixel"
+# Odd screen pixels fall between the scaled units: the drag must still select exactly them.
+xdotool mousemove 301 251 mousedown 1 mousemove 400 300 sleep 0.2 mousemove 504 328 sleep 0.2 \
+  mouseup 1
+wait_gone '^Form2$' || fail "the selection window stayed on the scaled desktop"
+win=$(wait_window '^Velmor') || fail "the main window did not come back on the scaled desktop"
+sleep 0.5
+canvas_picture "$pictures/dragged-scaled.png"
+convert "$pictures/screen.png" -crop 203x77+301+251 +repage "$pictures/dragged-scaled-expected.png"
+same_pixels "$pictures/dragged-scaled.png" "$pictures/dragged-scaled-expected.png" ||
+  fail "a drag on the scaled desktop did not select exactly the pixels under it ($(identify -format %wx%h "$pictures/dragged-scaled.png"))"
 xdotool windowactivate --sync "$win" key --clearmodifiers alt+F4
 wait_exit "$VELMOR_PID"
 echo "capture region: ok"

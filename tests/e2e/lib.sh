@@ -94,11 +94,12 @@ away_and_back() {
   sleep 0.5
 }
 
-# canvas_picture PNG: the canvas's picture through コピー (toolbar button 12 of window $win).
+# canvas_picture PNG: the canvas's picture through コピー (toolbar button 12 of window $win; the
+# controls are ui_scale times their size when the desktop is scaled).
 canvas_picture() {
   printf 'not a picture' | xclip -selection clipboard
   sleep 0.2
-  xdotool mousemove --window "$win" 219 32 click 1
+  xdotool mousemove --window "$win" $((219 * ${ui_scale:-1})) $((32 * ${ui_scale:-1})) click 1
   sleep 0.5
   xclip -selection clipboard -t image/png -o >"$1" 2>/dev/null || fail "コピー put no picture"
 }
