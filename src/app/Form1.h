@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 
+#include "batch/BatchRun.h"
 #include "capture/CaptureHost.h"
 #include "core/model/DragState.h"
 #include "core/edit/EditHistory.h"
@@ -185,7 +186,8 @@ class Form1 : public QMainWindow, public CaptureHost {
 
   // ---- Batch ----
   void BatchStampFolder();
-  void BatchStampFolderIn(const QString& sourceFolder);
+  // What the run did, for callers that report it themselves (the command line).
+  batch::BatchSummary BatchStampFolderIn(const QString& sourceFolder);
   void DrawStamp();
 
   // ---- Controls; each carries its name as its objectName, which tests find it by ----

@@ -72,9 +72,9 @@ void Form1::BatchStampFolder() {
                                        static_cast<qsizetype>(batch::kSourceFolder.size())));
 }
 
-void Form1::BatchStampFolderIn(const QString& sourceFolder) {
+batch::BatchSummary Form1::BatchStampFolderIn(const QString& sourceFolder) {
   WindowBatchHost host(*this);
-  batch::RunBatch({sourceFolder, &settings}, host);
+  return batch::RunBatch({sourceFolder, &settings}, host);
 }
 
 void Form1::DrawStamp() {

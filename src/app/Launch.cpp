@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QListWidget>
 #include <QPointer>
-#include <QRegularExpression>
 #include <QTimer>
 #include <QToolButton>
 #include <cstdio>
@@ -160,27 +159,18 @@ int RunBatchWithoutWindow(Form1& form, const QString& folder, QTextStream& out,
     err.flush();
     return kExitUsage;
   }
+  // Message boxes would wait for a user who is not there; the summary says it all.
   CollectMessages collect(platform::Modal());
+  batch::BatchSummary summary;
   {
     const HandlerInForce inForce(collect);
-    form.BatchStampFolderIn(folder);
+    summary = form.BatchStampFolderIn(folder);
   }
-  const int accepted = form.List2->count();
-  int skipped = 0;
-  // The report's first line counts the files; each further line names one.
-  static const QRegularExpression kCount(QStringLiteral("^(\\d+) "));
-  for (const platform::MessageRequest& m : collect.messages) {
-    QStringList lines = m.text.split(QLatin1Char('\n'));
-    if (lines.isEmpty()) continue;
-    const QRegularExpressionMatch count = kCount.match(lines.constFirst());
-    if (count.hasMatch()) {
-      skipped += count.captured(1).toInt();
-      lines.removeFirst();
-    }
-    for (const QString& line : lines) out << line << '\n';
-  }
+  for (const batch::BatchProblem& problem : summary.Problems)
+    out << QStringLiteral("%1 : %2").arg(problem.FileName, problem.Reason) << '\n';
+  const int skipped = static_cast<int>(summary.Problems.size());
   out << QStringLiteral("%1 個のﾌｧｲﾙを保存しました。%2 個のﾌｧｲﾙを処理できませんでした。")
-             .arg(accepted - skipped)
+             .arg(summary.Written)
              .arg(skipped)
       << '\n';
   out.flush();

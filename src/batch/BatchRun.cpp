@@ -4,6 +4,7 @@
 #include <QFile>
 #include <algorithm>
 
+#include "core/base/SafeFolder.h"
 #include "core/batch/BatchNames.h"
 #include "core/model/ZoomLimits.h"
 #include "formats/JpegWriter.h"
@@ -80,14 +81,25 @@ std::optional<BatchProblem> ProcessPicture(const QString& path, const Settings& 
             settings, 100, target.Panel, target.Text, target.Work);
   surface.Stamped();
 
-  if (!QDir(item.OutputFolder).exists() && !QDir().mkdir(item.OutputFolder))
-    return BatchProblem{sourceName, QStringLiteral("フォルダ %1 を作成できません")
-                                        .arg(QString::fromStdString(output->SubFolder))};
-  const QString destination = item.OutputFolder + item.OutputName;
-  QByteArray fileName = QFile::encodeName(destination);  // NUL-terminated, as the writer wants
-  if (platform::DCSavetoJPEG(&target.Surface, target.Surface.width(), target.Surface.height(),
-                             fileName.data(), jpegQuality, -1) != platform::kJpegSaved)
-    return BatchProblem{sourceName, QStringLiteral("%1 に保存できませんでした").arg(destination)};
+  // The source folder may be shared: the copy goes only into a real folder directly inside it,
+  // never through a link, whatever is planted or swapped in there meanwhile.
+  auto refused = [&](const std::string& why) {
+    return BatchProblem{sourceName, QString::fromStdString(why)};
+  };
+  std::string why;
+  const platform::SafeFolder source =
+      platform::SafeFolder::Open(QFile::encodeName(path.left(slash + 1)).toStdString(), &why);
+  if (!source.IsOpen()) return refused(why);
+  const platform::SafeFolder out = source.OpenSubfolder(output->SubFolder, &why);
+  if (!out.IsOpen()) return refused(why);
+  out.RemoveStaleTemporaries();
+  std::string bytes;
+  if (!platform::EncodeSurfaceAsJpeg(target.Surface, target.Surface.width(),
+                                     target.Surface.height(), jpegQuality, &bytes, &why))
+    return BatchProblem{sourceName, QStringLiteral("%1 に保存できませんでした")
+                                        .arg(item.OutputFolder + item.OutputName)};
+  if (!out.WriteFile(QFile::encodeName(item.OutputName).toStdString(), bytes, &why))
+    return refused(why);
   return std::nullopt;
 }
 

@@ -29,7 +29,7 @@ done >"$E2E_WORK/app/VLM.INI"
 start_velmor
 wait_sway_window '^Velmor' >/dev/null || fail "the main window did not appear"
 sleep 1
-[ "$(swaymsg -t get_tree | grep -c '"app_id": "velmor"')" -ge 1 ] ||
+[ "$(swaymsg -t get_tree | grep -c '"app_id": "org.velmor.Velmor"')" -ge 1 ] ||
   fail "the program is not a native Wayland client"
 
 back_again() {  # back_again WHAT: the main window comes back after a capture
@@ -127,6 +127,6 @@ sleep 0.3
 swaymsg -q '[title="^設定$"] kill'
 sleep 0.3
 
-swaymsg -q '[app_id="velmor"] kill'
+swaymsg -q '[app_id="org.velmor.Velmor"] kill'
 wait_exit "$VELMOR_PID"
 echo "wayland capture (scale $s): ok"

@@ -75,7 +75,7 @@ expect_message "矩形 with a broken picture"
 
 kill "$portal_pid"
 wait "$portal_pid" 2>/dev/null || true
-swaymsg -q '[app_id="velmor"] kill'
+swaymsg -q '[app_id="org.velmor.Velmor"] kill'
 wait_exit "$VELMOR_PID"
 
 # Away from sway, a portal of version 3 that takes the active window itself is asked for it.
@@ -97,6 +97,6 @@ sleep 0.5
 velmor_canvas "$pictures/window-canvas.png"
 same_pixels "$pictures/window-canvas.png" "$pictures/window.png" ||
   fail "the portal's active-window picture did not reach the canvas"
-swaymsg -q '[app_id="velmor"] kill'
+swaymsg -q '[app_id="org.velmor.Velmor"] kill'
 wait_exit "$VELMOR_PID"
 echo "wayland portal failures: ok"
