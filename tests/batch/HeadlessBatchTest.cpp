@@ -141,6 +141,39 @@ class HeadlessBatchTest : public QObject {
     QVERIFY(QFileInfo(dir.filePath("A/1.png")).isFile());
   }
 
+  void plantedLinksNeverRedirectACopy() {
+    // The source folder is shared: ABC is a link to another folder, DEF/1.jpg a link to a file
+    // of the user's. Neither target may change; both files are skipped with their reason.
+    QTemporaryDir dir, elsewhere;
+    const QString victim = elsewhere.filePath("victim.txt");
+    QFile victimFile(victim);
+    QVERIFY(victimFile.open(QIODevice::WriteOnly));
+    victimFile.write("keep me");
+    victimFile.close();
+    QVERIFY(QFile::link(elsewhere.path(), dir.filePath("ABC")));
+    QVERIFY(QDir(dir.path()).mkdir("DEF"));
+    QVERIFY(QFile::link(victim, dir.filePath("DEF/1.jpg")));
+    QVERIFY(Solid(30, 30, 0xFFFFFFFF).save(dir.filePath("ABC-123.png"), "png"));
+    QVERIFY(Solid(30, 30, 0xFFFFFFFF).save(dir.filePath("DEF-1.jpg"), "jpg"));
+    QVERIFY(Solid(30, 30, 0xFFFFFFFF).save(dir.filePath("GHI-2.png"), "png"));
+    const QStringList outsideBefore = QDir(elsewhere.path()).entryList(QDir::Files);
+
+    RecordingHost host;
+    const Settings settings = StampSettings();
+    const auto summary = velmor::batch::RunBatch({dir.path(), &settings}, host);
+
+    QCOMPARE(Bytes(victim), QByteArray("keep me"));
+    QCOMPARE(QDir(elsewhere.path()).entryList(QDir::Files), outsideBefore);
+    QVERIFY(QFileInfo(dir.filePath("DEF/1.jpg")).isSymLink());
+    QVERIFY(QFileInfo(dir.filePath("GHI/2.png")).isFile());  // the others still go through
+    QCOMPARE(summary.Written, 1);
+    QStringList reasons;
+    for (const BatchProblem& p : summary.Problems) reasons << p.FileName + " " + p.Reason;
+    reasons.sort();
+    QCOMPARE(reasons, QStringList({QStringLiteral("ABC-123.png 出力先 ABC はリンクなので使いません"),
+                                   QStringLiteral("DEF-1.jpg 1.jpg はリンクなので上書きしません")}));
+  }
+
   void missingFolderIsReportedAndNothingListed() {
     QTemporaryDir dir;
     RecordingHost host;
