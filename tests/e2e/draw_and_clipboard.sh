@@ -34,30 +34,7 @@ click_at() {
   sleep 0.5
 }
 
-# Where the pasted picture shows on the screen: the bounding box of its background colour.
-canvas_origin() {
-  import -window root "$work/screen.png"
-  convert "$work/screen.png" -fill black +opaque '#3080c0' -trim -format '%X %Y %w %h\n' info: |
-    tr -d '+'
-}
 
-drag_on_canvas() {
-  local x1=$((canvas_x + $1)) y1=$((canvas_y + $2)) x2=$((canvas_x + $3)) y2=$((canvas_y + $4))
-  xdotool mousemove "$x1" "$y1"
-  sleep 0.2
-  xdotool mousedown 1
-  sleep 0.2
-  xdotool mousemove $(((x1 + x2) / 2)) $(((y1 + y2) / 2 + 15))
-  sleep 0.2
-  xdotool mousemove "$x2" "$y2"
-  sleep 0.3
-  xdotool mouseup 1
-  sleep 0.5
-}
-
-read_clipboard() {
-  xclip -selection clipboard -t image/png -o >"$1" || fail "no picture on the clipboard"
-}
 
 # Paste.
 xclip -selection clipboard -t image/png -i "$work/picture.png" -quiet >/dev/null 2>&1 &

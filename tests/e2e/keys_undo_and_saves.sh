@@ -25,25 +25,6 @@ keys() {
   sleep 0.6
 }
 
-canvas_origin() {
-  import -window root "$work/screen.png"
-  convert "$work/screen.png" -fill black +opaque '#3080c0' -trim -format '%X %Y %w %h\n' info: |
-    tr -d '+'
-}
-
-drag_on_canvas() {
-  local x1=$((canvas_x + $1)) y1=$((canvas_y + $2)) x2=$((canvas_x + $3)) y2=$((canvas_y + $4))
-  xdotool mousemove "$x1" "$y1"
-  sleep 0.2
-  xdotool mousedown 1
-  sleep 0.2
-  xdotool mousemove $(((x1 + x2) / 2)) $(((y1 + y2) / 2 + 15))
-  sleep 0.2
-  xdotool mousemove "$x2" "$y2"
-  sleep 0.3
-  xdotool mouseup 1
-  sleep 0.5
-}
 
 # expected N OUT: the picture with the first N of the three segments over it.
 expected() {
@@ -63,9 +44,6 @@ shows() {
     fail "$2: the canvas does not show the picture with $1 segments"
 }
 
-read_clipboard() {
-  xclip -selection clipboard -t image/png -o >"$1" 2>/dev/null || fail "no picture on the clipboard"
-}
 
 # Paste with Ctrl+V.
 xclip -selection clipboard -t image/png -i "$work/picture.png" -quiet >/dev/null 2>&1 &

@@ -103,3 +103,30 @@ canvas_picture() {
   sleep 0.5
   xclip -selection clipboard -t image/png -o >"$1" 2>/dev/null || fail "コピー put no picture"
 }
+
+# Where a picture with a #3080c0 background shows on the screen: "x y width height".
+canvas_origin() {
+  import -window root "$E2E_WORK/screen.png"
+  convert "$E2E_WORK/screen.png" -fill black +opaque '#3080c0' -trim -format '%X %Y %w %h\n' info: |
+    tr -d '+'
+}
+
+# drag_on_canvas X1 Y1 X2 Y2: a left drag in canvas pixels (canvas_x, canvas_y from
+# canvas_origin), through a point off the straight line so the rubber band moves.
+drag_on_canvas() {
+  local x1=$((canvas_x + $1)) y1=$((canvas_y + $2)) x2=$((canvas_x + $3)) y2=$((canvas_y + $4))
+  xdotool mousemove "$x1" "$y1"
+  sleep 0.2
+  xdotool mousedown 1
+  sleep 0.2
+  xdotool mousemove $(((x1 + x2) / 2)) $(((y1 + y2) / 2 + 15))
+  sleep 0.2
+  xdotool mousemove "$x2" "$y2"
+  sleep 0.3
+  xdotool mouseup 1
+  sleep 0.5
+}
+
+read_clipboard() {
+  xclip -selection clipboard -t image/png -o >"$1" || fail "no picture on the clipboard"
+}

@@ -138,6 +138,21 @@ int RemoveStaleTemporariesAt(int folder_fd, int min_age_seconds) {
   return removed;
 }
 
+bool WriteAllBytes(int fd, std::string_view bytes) {
+  const char* p = bytes.data();
+  size_t left = bytes.size();
+  while (left > 0) {
+    const ssize_t n = ::write(fd, p, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    p += n;
+    left -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
 bool ReplaceFileContents(const std::string& requested, std::string_view bytes,
                          std::string* error) {
   if (requested.find("\xEF\xBF\xBD") != std::string::npos) {
@@ -154,19 +169,11 @@ bool ReplaceFileContents(const std::string& requested, std::string_view bytes,
     SetError(error, "cannot create " + temporary);
     return false;
   }
-  const char* p = bytes.data();
-  size_t left = bytes.size();
-  while (left > 0) {
-    const ssize_t n = ::write(fd, p, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      SetError(error, "cannot write " + temporary);
-      ::close(fd);
-      std::remove(temporary.c_str());
-      return false;
-    }
-    p += n;
-    left -= static_cast<size_t>(n);
+  if (!WriteAllBytes(fd, bytes)) {
+    SetError(error, "cannot write " + temporary);
+    ::close(fd);
+    std::remove(temporary.c_str());
+    return false;
   }
   // The replaced file keeps its permissions.
   struct stat old {};

@@ -7,6 +7,9 @@
 
 namespace velmor::platform {
 
+// Writes all of `bytes` to `fd`, going on after interrupted and short writes.
+bool WriteAllBytes(int fd, std::string_view bytes);
+
 // Writes `bytes` to `path` through a temporary file beside it. On failure the file at `path`
 // (if any) is untouched, no temporary is left behind, and `error` (when given) says why. The
 // replaced file keeps its permissions; when `path` is a symbolic link, the file it points to is

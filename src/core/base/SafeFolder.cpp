@@ -28,21 +28,6 @@ std::string TemporaryName() {
   return ".velmor.tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-  const char* p = bytes.data();
-  size_t left = bytes.size();
-  while (left > 0) {
-    const ssize_t n = ::write(fd, p, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    p += n;
-    left -= static_cast<size_t>(n);
-  }
-  return true;
-}
-
 }  // namespace
 
 SafeFolder::~SafeFolder() {
@@ -126,7 +111,7 @@ bool SafeFolder::WriteFile(const std::string& name, std::string_view bytes, std:
     Say(reason, name + " に保存できませんでした");
     return false;
   }
-  bool written = WriteAll(fd, bytes);
+  bool written = WriteAllBytes(fd, bytes);
   if (written && exists) ::fchmod(fd, old.st_mode & 07777);
   written = ::fsync(fd) == 0 && written;
   written = ::close(fd) == 0 && written;
