@@ -5,7 +5,7 @@
 #include <unistd.h>
 
 #include <dirent.h>
-#include <signal.h>
+#include <csignal>
 
 #include <atomic>
 #include <cerrno>
@@ -75,7 +75,7 @@ std::string FollowLinks(const std::string& path) {
     std::string next(target.data(), static_cast<size_t>(n));
     if (next.front() != '/') {
       const size_t slash = current.rfind('/');
-      if (slash != std::string::npos) next = current.substr(0, slash + 1) + next;
+      if (slash != std::string::npos) next.insert(0, current, 0, slash + 1);
     }
     current = std::move(next);
   }
@@ -98,30 +98,30 @@ bool IsTemporaryName(std::string_view name, long* pid) {
   const std::string_view numbers = name.substr(mark + kTemporaryMark.size());
   const size_t dash = numbers.find('-');
   if (dash == std::string_view::npos) return false;
-  const std::string_view pid_text = numbers.substr(0, dash);
-  if (!AllDigits(pid_text) || !AllDigits(numbers.substr(dash + 1))) return false;
-  if (pid) *pid = std::stol(std::string(pid_text));
+  const std::string_view pidText = numbers.substr(0, dash);
+  if (!AllDigits(pidText) || !AllDigits(numbers.substr(dash + 1))) return false;
+  if (pid) *pid = std::stol(std::string(pidText));
   return true;
 }
 
-int RemoveStaleTemporaries(const std::string& folder, int min_age_seconds) {
+int RemoveStaleTemporaries(const std::string& folder, int minAgeSeconds) {
   const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return 0;
-  const int removed = RemoveStaleTemporariesAt(fd, min_age_seconds);
+  const int removed = RemoveStaleTemporariesAt(fd, minAgeSeconds);
   ::close(fd);
   return removed;
 }
 
-int RemoveStaleTemporariesAt(int folder_fd, int min_age_seconds) {
-  const int own_fd = ::dup(folder_fd);  // closedir closes the handle it was given
-  if (own_fd < 0) return 0;
-  DIR* dir = ::fdopendir(own_fd);
+int RemoveStaleTemporariesAt(int folderFd, int minAgeSeconds) {
+  const int ownFd = ::dup(folderFd);  // closedir closes the handle it was given
+  if (ownFd < 0) return 0;
+  DIR* dir = ::fdopendir(ownFd);
   if (!dir) {
-    ::close(own_fd);
+    ::close(ownFd);
     return 0;
   }
   ::rewinddir(dir);
-  const int dir_fd = ::dirfd(dir);
+  const int dirFd = ::dirfd(dir);
   const time_t now = std::time(nullptr);
   int removed = 0;
   while (const dirent* entry = ::readdir(dir)) {
@@ -129,10 +129,10 @@ int RemoveStaleTemporariesAt(int folder_fd, int min_age_seconds) {
     if (!IsTemporaryName(entry->d_name, &pid)) continue;
     if (pid <= 0 || pid == ::getpid() || ProcessIsAlive(pid)) continue;
     struct stat info {};
-    if (::fstatat(dir_fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (::fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
     if (!S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) continue;
-    if (now - info.st_mtime < min_age_seconds) continue;
-    if (::unlinkat(dir_fd, entry->d_name, 0) == 0) ++removed;
+    if (now - info.st_mtime < minAgeSeconds) continue;
+    if (::unlinkat(dirFd, entry->d_name, 0) == 0) ++removed;
   }
   ::closedir(dir);
   return removed;

@@ -28,10 +28,10 @@ bool IsTemporaryName(std::string_view name, long* pid = nullptr);
 
 // Removes the temporaries in `folder` that a save killed on its way left behind: regular files
 // of this user named as IsTemporaryName says, whose process is gone and which have not been
-// touched for `min_age_seconds` (a copy on another machine sharing the folder may still be
+// touched for `minAgeSeconds` (a copy on another machine sharing the folder may still be
 // writing a fresh one). Returns how many were removed.
-int RemoveStaleTemporaries(const std::string& folder, int min_age_seconds = 60);
-// The same in the folder open as `folder_fd` (the handle stays open).
-int RemoveStaleTemporariesAt(int folder_fd, int min_age_seconds = 60);
+int RemoveStaleTemporaries(const std::string& folder, int minAgeSeconds = 60);
+// The same in the folder open as `folderFd` (the handle stays open).
+int RemoveStaleTemporariesAt(int folderFd, int minAgeSeconds = 60);
 
 }  // namespace velmor::platform

@@ -89,7 +89,7 @@ SafeFolder SafeFolder::OpenSubfolder(const std::string& name, std::string* reaso
 }
 
 bool SafeFolder::WriteFile(const std::string& name, std::string_view bytes, std::string* reason,
-                           const std::function<void()>& before_commit) const {
+                           const std::function<void()>& beforeCommit) const {
   if (fd_ < 0 || !IsPlainName(name)) {
     Say(reason, name + " に保存できませんでした");
     return false;
@@ -115,7 +115,7 @@ bool SafeFolder::WriteFile(const std::string& name, std::string_view bytes, std:
   if (written && exists) ::fchmod(fd, old.st_mode & 07777);
   written = ::fsync(fd) == 0 && written;
   written = ::close(fd) == 0 && written;
-  if (written && before_commit) before_commit();
+  if (written && beforeCommit) beforeCommit();
   // rename never follows a link at the new name: it replaces the link itself.
   if (!written || ::renameat(fd_, temporary.c_str(), fd_, name.c_str()) != 0) {
     ::unlinkat(fd_, temporary.c_str(), 0);

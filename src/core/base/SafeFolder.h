@@ -32,10 +32,10 @@ class SafeFolder {
   // file is never half written. Refused when `name` is not a plain file name or is already a
   // link or anything but a regular file; a replaced file keeps its permissions. A link that
   // appears at `name` after the check is replaced by the file, never followed. On failure
-  // nothing is left behind and `reason` says why. `before_commit`, when given, runs between
+  // nothing is left behind and `reason` says why. `beforeCommit`, when given, runs between
   // the check and the rename.
   bool WriteFile(const std::string& name, std::string_view bytes, std::string* reason = nullptr,
-                 const std::function<void()>& before_commit = {}) const;
+                 const std::function<void()>& beforeCommit = {}) const;
 
   // Removes what writes killed on their way left in this folder (see RemoveStaleTemporaries
   // in FileReplace.h); returns how many. Once per folder and run is enough.

@@ -93,14 +93,14 @@ void ParseLine(std::string_view line, Sink&& take) {
     TaggedValue value;
     if (pos < line.size() && line[pos] == '"') {
       const size_t close = line.find('"', pos + 1);
-      const size_t text_end = close == std::string_view::npos ? line.size() : close;
-      value = Cp932ToUtf8(line.substr(pos + 1, text_end - pos - 1));
+      const size_t textEnd = close == std::string_view::npos ? line.size() : close;
+      value = Cp932ToUtf8(line.substr(pos + 1, textEnd - pos - 1));
       // Anything between the closing quote and the next comma belongs to no value.
       comma = close == std::string_view::npos ? std::string_view::npos : line.find(',', close);
     } else {
       comma = line.find(',', pos);
-      const size_t token_end = comma == std::string_view::npos ? line.size() : comma;
-      value = UnquotedValue(TrimBlanks(line.substr(pos, token_end - pos)));
+      const size_t tokenEnd = comma == std::string_view::npos ? line.size() : comma;
+      value = UnquotedValue(TrimBlanks(line.substr(pos, tokenEnd - pos)));
     }
     const size_t end = comma == std::string_view::npos ? line.size() : comma;
     take(std::move(value), line.substr(start, end - start));
@@ -140,30 +140,30 @@ std::string SerializeValue(const TaggedValue& value, bool& lossy) {
 }  // namespace
 
 std::string SerializeSettings(const Settings& settings, bool* lossy) {
-  bool any_lossy = false;
+  bool anyLossy = false;
   std::string out;
-  out.reserve(Settings::kSlotCount * 8);
+  out.reserve(static_cast<size_t>(Settings::kSlotCount) * 8);
   for (int slot = 1; slot <= Settings::kSlotCount; ++slot) {
     // A slot the program does not use goes back byte for byte, even where its text is no
     // valid CP932.
     if (const std::string* kept = settings.KeptBytes(slot))
       out += *kept;
     else
-      out += SerializeValue(settings.Get(slot), any_lossy);
+      out += SerializeValue(settings.Get(slot), anyLossy);
     out += "\r\n";
   }
-  if (lossy) *lossy = any_lossy;
+  if (lossy) *lossy = anyLossy;
   return out;
 }
 
 Settings ParseSettings(std::string_view bytes) {
   Settings settings;
   int slot = 1;
-  auto take = [&](TaggedValue value, std::string_view read_from) {
+  auto take = [&](TaggedValue value, std::string_view readFrom) {
     if (IsProgramSlot(slot))
       settings.Set(slot, std::move(value));
     else if (slot <= Settings::kSlotCount)
-      settings.SetKeepingBytes(slot, std::move(value), std::string(read_from));
+      settings.SetKeepingBytes(slot, std::move(value), std::string(readFrom));
     ++slot;
   };
   size_t pos = 0;
