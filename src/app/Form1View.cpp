@@ -151,7 +151,7 @@ void Form1::ZoomActualSize() {
 
 void Form1::ShowAtZoom(int zoom) {
   view.ZoomPercent = static_cast<int16_t>(zoom);
-  Picture2->SetCanvasSize(ScaledExtent(zoom, view.ImageWidth), ScaledExtent(zoom, view.ImageHeight));
+  Picture2->ResizeForRepaint(ScaledExtent(zoom, view.ImageWidth), ScaledExtent(zoom, view.ImageHeight));
   RefreshView();
 }
 
@@ -183,7 +183,7 @@ void Form1::ZoomToFrame() {
       view.ZoomPercent = static_cast<int16_t>(zoom);
       const int dx = Picture2->ScaleWidth() - view.FrameWidth;
       const int dy = Picture2->ScaleHeight() - view.FrameHeight;
-      Picture2->SetCanvasSize(ScaledExtent(view.ZoomPercent, view.ImageWidth),
+      Picture2->ResizeForRepaint(ScaledExtent(view.ZoomPercent, view.ImageWidth),
                               ScaledExtent(view.ZoomPercent, view.ImageHeight));
       RepaintCanvas();
       // The frame's offset moves proportionally from its old range onto the new scroll range; a

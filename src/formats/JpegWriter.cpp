@@ -53,18 +53,33 @@ bool SaveSurfaceAsJpeg(const QImage& surface, int width, int height, const std::
       break;
   }
 
-  std::unique_ptr<void, TurboJpegDeleter> encoder(tjInitCompress());
+  // The encoder, and for pictures of ordinary size an output buffer of the largest size the
+  // picture can need, are kept between saves of the same thread: no growing copies of the
+  // output, no fresh pages to fault in.
+  thread_local std::unique_ptr<void, TurboJpegDeleter> encoder;
+  thread_local std::unique_ptr<unsigned char, TurboBufferDeleter> kept;
+  thread_local unsigned long keptSize = 0;
+  if (!encoder) encoder.reset(tjInitCompress());
   if (!encoder) return Fail(error, "cannot start the JPEG encoder");
-  unsigned char* raw = nullptr;
-  unsigned long size = 0;
+  constexpr unsigned long kLargestKept = 64ul << 20;
+  const unsigned long bound = tjBufSize(width, height, TJSAMP_420);
+  const bool useKept = bound != static_cast<unsigned long>(-1) && bound <= kLargestKept;
+  if (useKept && keptSize < bound) {
+    kept.reset(tjAlloc(static_cast<int>(bound)));
+    keptSize = kept ? bound : 0;
+  }
+  unsigned char* raw = useKept ? kept.get() : nullptr;
+  unsigned long size = raw ? keptSize : 0;
+  const int flags = TJFLAG_ACCURATEDCT | (raw ? TJFLAG_NOREALLOC : 0);
   const int status = tjCompress2(encoder.get(), pixels->constBits(), width,
                                  static_cast<int>(pixels->bytesPerLine()), height, TJPF_BGRX, &raw,
-                                 &size, TJSAMP_420, quality, TJFLAG_ACCURATEDCT);
-  std::unique_ptr<unsigned char, TurboBufferDeleter> jpeg(raw);
-  if (status != 0 || !jpeg || size == 0) {
+                                 &size, TJSAMP_420, quality, flags);
+  // A buffer the encoder allocated itself is this save's alone.
+  std::unique_ptr<unsigned char, TurboBufferDeleter> own(raw != kept.get() ? raw : nullptr);
+  if (status != 0 || !raw || size == 0) {
     return Fail(error, std::string("JPEG encoding failed: ") + tjGetErrorStr2(encoder.get()));
   }
-  return ReplaceFileContents(path, {reinterpret_cast<const char*>(jpeg.get()), size}, error);
+  return ReplaceFileContents(path, {reinterpret_cast<const char*>(raw), size}, error);
 }
 
 int32_t DCSavetoJPEG(JpegSurface surface, int32_t width, int32_t height, char* fileName,
