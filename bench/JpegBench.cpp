@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QImage>
 #include <QTemporaryDir>
+#include <chrono>
+#include <cstdio>
 #include <random>
 
 #include "core/base/FileReplace.h"
@@ -103,6 +105,48 @@ void BM_ReplaceFileContents(benchmark::State& state) {
   }
   state.SetLabel(state.range(0) == 1 ? "tmpfs" : "disc");
 }
+
+// Goal 4: DCSavetoJPEG to a file on disc against the bare encode plus a plain write of the same
+// bytes (open, write, close), both timed in the same loop.
+void BM_Goal4_SaveVsEncodeAndWrite(benchmark::State& state) {
+  const QImage& canvas = Canvas();
+  QTemporaryDir folder(QDir::currentPath() + QStringLiteral("/jpeg-bench-XXXXXX"));
+  QByteArray name = QFile::encodeName(folder.filePath(QStringLiteral("canvas.jpg")));
+  const QByteArray plain = QFile::encodeName(folder.filePath(QStringLiteral("plain.jpg")));
+  tjhandle encoder = tjInitCompress();
+  using Clock = std::chrono::steady_clock;
+  double saves = 0, bare = 0;
+  for (auto _ : state) {
+    const auto t0 = Clock::now();
+    if (velmor::platform::DCSavetoJPEG(&canvas, canvas.width(), canvas.height(), name.data(),
+                                       kQuality, -1) != velmor::platform::kJpegSaved) {
+      state.SkipWithError("DCSavetoJPEG failed");
+    }
+    const auto t1 = Clock::now();
+    unsigned char* jpeg = nullptr;
+    unsigned long bytes = 0;
+    if (tjCompress2(encoder, canvas.constBits(), canvas.width(),
+                    static_cast<int>(canvas.bytesPerLine()), canvas.height(), TJPF_BGRX, &jpeg,
+                    &bytes, TJSAMP_420, kQuality, TJFLAG_ACCURATEDCT) != 0) {
+      state.SkipWithError("tjCompress2 failed");
+    }
+    if (std::FILE* f = std::fopen(plain.constData(), "wb")) {
+      std::fwrite(jpeg, 1, bytes, f);
+      std::fclose(f);
+    }
+    tjFree(jpeg);
+    const auto t2 = Clock::now();
+    saves += std::chrono::duration<double>(t1 - t0).count();
+    bare += std::chrono::duration<double>(t2 - t1).count();
+    state.SetIterationTime(std::chrono::duration<double>(t1 - t0).count());
+  }
+  tjDestroy(encoder);
+  state.counters["save_ms"] = 1e3 * saves / double(state.iterations());
+  state.counters["bare_ms"] = 1e3 * bare / double(state.iterations());
+  state.counters["ratio"] = bare > 0 ? saves / bare : 0;
+  state.SetLabel("goal 4: save on disc / bare encode + plain write, at most 1.2");
+}
+BENCHMARK(BM_Goal4_SaveVsEncodeAndWrite)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 BENCHMARK(BM_TurboJpegAccurateDct)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TurboJpegFastDct)->Unit(benchmark::kMillisecond);

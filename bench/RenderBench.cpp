@@ -4,6 +4,7 @@
 
 #include <QGuiApplication>
 #include <QPainter>
+#include <chrono>
 #include <random>
 
 #include "render/FigureRenderer.h"
@@ -152,6 +153,45 @@ void BM_FullRefresh(benchmark::State& state) {
     benchmark::DoNotOptimize(r.surface.constBits());
   }
 }
+
+// Goal 1: a refresh with the 1000 figures against the picture-only refresh, on the zoomed canvas
+// as the program holds it (the whole picture at the zoom). Both are timed in the same loop so
+// that the ratio is not skewed by the other load on the machine.
+void BM_Goal1_FiguresVsPicture(benchmark::State& state) {
+  Refresh& r = Shared();
+  const auto zoom = int16_t(state.range(0));
+  QImage canvas(kWidth * zoom / 100, kHeight * zoom / 100, QImage::Format_RGB32);
+  platform::GdiCanvas gdi(&canvas);
+  auto picture = [&] { StretchCopy(r.picture, kWidth, kHeight, canvas); };
+  auto figures = [&] { RedrawFigures(gdi, r.figures, zoom, r.settings, r.work, r.drag, r.panel, r.text); };
+  picture();
+  figures();  // fonts resolved and texts laid out once, as after the first refresh
+  using Clock = std::chrono::steady_clock;
+  double pictureOnly = 0, withFigures = 0;
+  for (auto _ : state) {
+    const auto t0 = Clock::now();
+    picture();
+    benchmark::DoNotOptimize(canvas.constBits());
+    const auto t1 = Clock::now();
+    picture();
+    figures();
+    benchmark::DoNotOptimize(canvas.constBits());
+    const auto t2 = Clock::now();
+    pictureOnly += std::chrono::duration<double>(t1 - t0).count();
+    withFigures += std::chrono::duration<double>(t2 - t1).count();
+    state.SetIterationTime(std::chrono::duration<double>(t2 - t1).count());
+  }
+  state.counters["picture_ms"] = 1e3 * pictureOnly / double(state.iterations());
+  state.counters["refresh_ms"] = 1e3 * withFigures / double(state.iterations());
+  state.counters["ratio"] = pictureOnly > 0 ? withFigures / pictureOnly : 0;
+  state.SetLabel("goal 1: refresh with 1000 figures / picture only, at most 2");
+}
+BENCHMARK(BM_Goal1_FiguresVsPicture)
+    ->Arg(100)
+    ->Arg(200)
+    ->Arg(400)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 // Only the figures of one kind, to see where the time goes.
 void BM_FiguresOfKind(benchmark::State& state) {

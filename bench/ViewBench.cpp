@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <chrono>
 #include <cstdlib>
 #include <memory>
 
@@ -72,6 +73,46 @@ void BM_ZoomStepLarge(benchmark::State& state) {
   state.counters["zoom"] = form.view.ZoomPercent;
 }
 BENCHMARK(BM_ZoomStepLarge)->Unit(benchmark::kMillisecond);
+
+// Goal 2: one zoom step on a 3840 x 2160 picture (150 <-> 175 percent) against one refresh of the
+// canvas at the zoom reached, both timed in the same loop.
+void BM_Goal2_ZoomStep4K(benchmark::State& state) {
+  QTemporaryDir folder;
+  velmor::Form1 form(folder.path());
+  form.exitProgram = [] {};
+  QImage picture(3840, 2160, QImage::Format_RGB32);
+  for (int y = 0; y < picture.height(); ++y) {
+    auto* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
+    for (int x = 0; x < picture.width(); ++x) row[x] = qRgb(x & 255, y & 255, (x ^ y) & 255);
+  }
+  form.Picture2->SetPicture(picture);
+  form.view.ZoomPercent = 100;
+  form.Pic_int();
+  form.panel.ZoomStep = 50;
+  form.ZoomIn();
+  form.panel.ZoomStep = 25;
+  using Clock = std::chrono::steady_clock;
+  double steps = 0, refreshes = 0;
+  bool in = true;
+  for (auto _ : state) {
+    const auto t0 = Clock::now();
+    in ? form.ZoomIn() : form.ZoomOut();
+    in = !in;
+    benchmark::DoNotOptimize(form.Picture2->Surface().constBits());
+    const auto t1 = Clock::now();
+    form.RefreshView();
+    benchmark::DoNotOptimize(form.Picture2->Surface().constBits());
+    const auto t2 = Clock::now();
+    steps += std::chrono::duration<double>(t1 - t0).count();
+    refreshes += std::chrono::duration<double>(t2 - t1).count();
+    state.SetIterationTime(std::chrono::duration<double>(t1 - t0).count());
+  }
+  state.counters["step_ms"] = 1e3 * steps / double(state.iterations());
+  state.counters["refresh_ms"] = 1e3 * refreshes / double(state.iterations());
+  state.counters["ratio"] = refreshes > 0 ? steps / refreshes : 0;
+  state.SetLabel("goal 2: zoom step / refresh of the zoomed canvas, at most 2");
+}
+BENCHMARK(BM_Goal2_ZoomStep4K)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 void BM_FillSurface(benchmark::State& state) {
   QImage surface(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)),

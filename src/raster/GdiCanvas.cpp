@@ -33,6 +33,13 @@ void GdiCanvas::Polyline(const std::vector<CanvasPoint>& points) {
     if (!Finite({p.X, p.Y})) return;
   const Target t = TargetOf(*surface_);
   const Rop rop = Rop::Make(drawMode_, foreColor_);
+  if (drawWidth_ > 1 && points.size() <= 2) {  // one capsule: each row once, no merging
+    const CanvasPoint& a = points[0];
+    const CanvasPoint& b = points.back();
+    ForCapsuleSpans(Pix(a.X), Pix(a.Y), Pix(b.X), Pix(b.Y), drawWidth_, t.h,
+                    [&](int64_t y, int64_t xa, int64_t xb) { t.Span(y, xa, xb, rop); });
+    return;
+  }
   if (drawWidth_ > 1) {
     std::vector<RowSpan> spans;
     auto collect = [&spans](int64_t y, int64_t xa, int64_t xb) { spans.push_back({y, xa, xb}); };
@@ -54,11 +61,18 @@ void GdiCanvas::Polyline(const std::vector<CanvasPoint>& points) {
     const int64_t x0 = Pix(a.X), y0 = Pix(a.Y), x1 = Pix(b.X), y1 = Pix(b.Y);
     const bool closesPath = k > 0 && k + 2 == points.size() && x1 == fx && y1 == fy;
     const int64_t n = std::max(std::llabs(x1 - x0), std::llabs(y1 - y0));
-    ForLinePixels(x0, y0, x1, y1, t.w, t.h, [&](int64_t x, int64_t y, int64_t i) {
-      if (k > 0 && i == 0) return;                // the joint was drawn with the last line
-      if (closesPath && i == n && n > 0) return;  // so was the first point
-      if (pattern.On(base + i)) t.Pixel(x, y, rop);
-    });
+    // ForLinePixels hands only pixels on the target.
+    const int64_t skipFirst = k > 0 ? 0 : -1;                // the joint was drawn with the last line
+    const int64_t skipLast = closesPath && n > 0 ? n : -1;  // so was the first point
+    if (pattern.Solid()) {
+      ForLinePixels(x0, y0, x1, y1, t.w, t.h, [&](int64_t x, int64_t y, int64_t i) {
+        if (i != skipFirst && i != skipLast) t.PixelInside(x, y, rop);
+      });
+    } else {
+      ForLinePixels(x0, y0, x1, y1, t.w, t.h, [&](int64_t x, int64_t y, int64_t i) {
+        if (i != skipFirst && i != skipLast && pattern.On(base + i)) t.PixelInside(x, y, rop);
+      });
+    }
     base += n;
   }
 }

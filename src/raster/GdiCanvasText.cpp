@@ -11,6 +11,7 @@
 #include <tuple>
 
 #include "raster/GdiCanvas.h"
+#include "raster/GdiRaster.h"
 #include "core/base/NumberRules.h"
 
 namespace velmor::platform {
@@ -231,7 +232,7 @@ void GdiCanvas::Print(const std::string& text) {
         if (row < 0 || row >= h) continue;
         const int64_t xa = std::max<int64_t>(cx + run.xa, 0);
         const int64_t xb = std::min<int64_t>(cx + run.xb, w - 1);
-        if (xa <= xb) std::fill(bits + row * stride + xa, bits + row * stride + xb + 1, color);
+        if (xa <= xb) raster::Fill32(bits + row * stride + xa, bits + row * stride + xb + 1, color);
       }
     } else {
       QPainter painter(surface_);

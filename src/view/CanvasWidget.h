@@ -32,6 +32,9 @@ class CanvasWidget : public QWidget {
 
   // Resizes the canvas and its drawing surface; what was on the surface stays at its top-left.
   void SetCanvasSize(int width, int height);
+  // The same for a caller that repaints the whole surface from the picture right away (a zoom
+  // step): the old pixels are not carried over. Without a picture it is SetCanvasSize.
+  void ResizeForRepaint(int width, int height);
   int ScaleWidth() const { return surface_.width(); }
   int ScaleHeight() const { return surface_.height(); }
 
@@ -49,9 +52,13 @@ class CanvasWidget : public QWidget {
 
  private:
   QPointF SurfacePoint(const QMouseEvent& event) const;
+  struct Block;
+  // A surface of the size, on memory kept from the last one where that fits well enough.
+  QImage MakeSurface(int width, int height, bool keepPixels);
 
   QImage picture_;
   QImage surface_;
+  std::shared_ptr<Block> block_;  // the memory under surface_
   std::unique_ptr<ExactPointer> pointer_;
 };
 

@@ -6,6 +6,7 @@
 #include "support/FormFixture.h"
 #include "core/model/ControlIndexes.h"
 #include "view/CanvasWidget.h"
+#include "view/StretchCopy.h"
 #include "core/model/ZoomLimits.h"
 
 using velmor::Form1;
@@ -341,6 +342,50 @@ class ViewTest : public QObject {
     QCOMPARE(form().HScroll1->width(), 0);
     QVERIFY(!form().HScroll1->isHidden());
     QCOMPARE(form().HScroll1->maximum(), 640);
+  }
+  // Resizing keeps what was drawn at the top-left and gives the rest the window colour, whether
+  // the canvas grows, shrinks or does both at once.
+  void resizingTheSurfaceKeepsItsTopLeft() {
+    velmor::CanvasWidget canvas;
+    const QRgb window = canvas.palette().color(QPalette::Window).rgb();
+    const QImage drawn = Pattern(50, 40);
+    canvas.SetCanvasSize(50, 40);
+    canvas.Surface() = drawn.copy();
+    for (QSize size : {QSize(80, 30), QSize(30, 70), QSize(120, 90)}) {
+      const QImage before = canvas.Surface().copy();
+      canvas.SetCanvasSize(size.width(), size.height());
+      const QImage& after = canvas.Surface();
+      QCOMPARE(after.size(), size);
+      QCOMPARE(after.format(), QImage::Format_RGB32);
+      for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x) {
+          const bool kept = x < before.width() && y < before.height();
+          const QRgb expected = kept ? before.pixel(x, y) : window;
+          if (after.pixel(x, y) != expected)
+            QFAIL(qPrintable(QStringLiteral("%1 x %2 at %3,%4")
+                                 .arg(size.width()).arg(size.height()).arg(x).arg(y)));
+        }
+    }
+  }
+
+  // Zoom steps back and forth reuse the surface's memory; a copy someone still holds of an
+  // earlier surface must not change under them, and each step's refresh equals a fresh one.
+  void zoomStepsLeaveHeldCopiesAloneAndRefreshWhole() {
+    const QImage picture = Pattern(97, 61);
+    Load(form(), picture);
+    form().panel.ZoomStep = 25;
+    form().ZoomIn();
+    const QImage held = form().Picture2->Surface();  // shares the pixels, as a save might
+    const QImage heldPixels = held.copy();
+    for (int step = 0; step < 6; ++step) {
+      step % 2 ? form().ZoomIn() : form().ZoomOut();
+      QImage fresh(form().Picture2->Surface().size(), QImage::Format_RGB32);
+      fresh.fill(Qt::red);
+      velmor::StretchCopy(picture, fresh.width() * 100.0 / form().view.ZoomPercent,
+                          fresh.height() * 100.0 / form().view.ZoomPercent, fresh);
+      QCOMPARE(form().Picture2->Surface(), fresh);
+    }
+    QCOMPARE(held, heldPixels);
   }
 };
 
