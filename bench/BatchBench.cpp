@@ -17,8 +17,8 @@
 #include "app/Form1.h"
 #include "batch/BatchRun.h"
 #include "batch/HeadlessBatch.h"
-#include "raster/GdiCanvas.h"
 #include "formats/JpegWriter.h"
+#include "raster/GdiCanvas.h"
 
 namespace {
 
@@ -201,10 +201,7 @@ void BM_ImageMagickMogrifyOneProcess(benchmark::State& state) {
 }
 
 BENCHMARK(BM_BatchStampFolder)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
-BENCHMARK(BM_BatchStampFolderHeadless)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(3)
-    ->UseRealTime();
+BENCHMARK(BM_BatchStampFolderHeadless)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_ImageMagickConvertPerFile)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)

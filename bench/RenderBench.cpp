@@ -163,7 +163,9 @@ void BM_Goal1_FiguresVsPicture(benchmark::State& state) {
   QImage canvas(kWidth * zoom / 100, kHeight * zoom / 100, QImage::Format_RGB32);
   platform::GdiCanvas gdi(&canvas);
   auto picture = [&] { StretchCopy(r.picture, kWidth, kHeight, canvas); };
-  auto figures = [&] { RedrawFigures(gdi, r.figures, zoom, r.settings, r.work, r.drag, r.panel, r.text); };
+  auto figures = [&] {
+    RedrawFigures(gdi, r.figures, zoom, r.settings, r.work, r.drag, r.panel, r.text);
+  };
   picture();
   figures();  // fonts resolved and texts laid out once, as after the first refresh
   using Clock = std::chrono::steady_clock;

@@ -96,14 +96,27 @@ Settings SettingsFrom(FuzzedDataProvider& input) {
   Settings settings;
   for (int slot = 1; slot <= Settings::kSlotCount && input.remaining_bytes() > 0; ++slot) {
     switch (input.ConsumeIntegralInRange(0, 6)) {
-      case 0: break;
-      case 1: settings.Set(slot, input.ConsumeIntegral<int16_t>()); break;
-      case 2: settings.Set(slot, input.ConsumeIntegral<int32_t>()); break;
+      case 0:
+        break;
+      case 1:
+        settings.Set(slot, input.ConsumeIntegral<int16_t>());
+        break;
+      case 2:
+        settings.Set(slot, input.ConsumeIntegral<int32_t>());
+        break;
       // Raw bit patterns, so that NaN, infinities and subnormals come up too.
-      case 3: settings.Set(slot, std::bit_cast<float>(input.ConsumeIntegral<uint32_t>())); break;
-      case 4: settings.Set(slot, std::bit_cast<double>(input.ConsumeIntegral<uint64_t>())); break;
-      case 5: settings.Set(slot, input.ConsumeBool()); break;
-      default: settings.Set(slot, input.ConsumeRandomLengthString(64)); break;
+      case 3:
+        settings.Set(slot, std::bit_cast<float>(input.ConsumeIntegral<uint32_t>()));
+        break;
+      case 4:
+        settings.Set(slot, std::bit_cast<double>(input.ConsumeIntegral<uint64_t>()));
+        break;
+      case 5:
+        settings.Set(slot, input.ConsumeBool());
+        break;
+      default:
+        settings.Set(slot, input.ConsumeRandomLengthString(64));
+        break;
     }
   }
   return settings;

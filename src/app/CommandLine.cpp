@@ -22,17 +22,28 @@ CommandLine Mistake(const QString& message) {
   CommandLine result;
   result.exitNow = true;
   result.exitCode = kExitUsage;
-  result.standardError = QStringLiteral("velmor: %1\n使い方は velmor --help で表示されます。\n")
-                             .arg(message);
+  result.standardError =
+      QStringLiteral("velmor: %1\n使い方は velmor --help で表示されます。\n").arg(message);
   return result;
 }
 
 // Qt reads these itself when the application object is made; here they only must not count
 // as unknown.
 void AddQtOptions(QCommandLineParser& parser) {
-  const char* withValue[] = {"platform", "platformpluginpath", "platformtheme", "plugin",
-                             "qwindowgeometry", "qwindowicon", "qwindowtitle", "display",
-                             "geometry", "style", "stylesheet", "session", "name", "title",
+  const char* withValue[] = {"platform",
+                             "platformpluginpath",
+                             "platformtheme",
+                             "plugin",
+                             "qwindowgeometry",
+                             "qwindowicon",
+                             "qwindowtitle",
+                             "display",
+                             "geometry",
+                             "style",
+                             "stylesheet",
+                             "session",
+                             "name",
+                             "title",
                              "qmljsdebugger"};
   const char* flags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
   for (const char* name : withValue) {
@@ -106,9 +117,11 @@ CommandLine ParseCommandLine(const QStringList& arguments, const QString& workin
   CommandLine result;
   if (parser.isSet(help)) {
     result.exitNow = true;
-    result.standardOutput = HelpWithProgramName(parser.helpText()) +
-        QStringLiteral("\n--batch は処理できなかったﾌｧｲﾙごとに1行と件数を表示し、処理できなかった"
-                       "ﾌｧｲﾙがあれば終了コード 1 で終わります。\n");
+    result.standardOutput =
+        HelpWithProgramName(parser.helpText()) +
+        QStringLiteral(
+            "\n--batch は処理できなかったﾌｧｲﾙごとに1行と件数を表示し、処理できなかった"
+            "ﾌｧｲﾙがあれば終了コード 1 で終わります。\n");
     return result;
   }
   if (parser.isSet(version)) {
@@ -128,8 +141,8 @@ CommandLine ParseCommandLine(const QStringList& arguments, const QString& workin
     const QString kind = parser.value(capture);
     if (kind != QLatin1String("screen") && kind != QLatin1String("window") &&
         kind != QLatin1String("rect"))
-      return Mistake(QStringLiteral("--capture には screen、window、rect のどれかを指定します: %1")
-                         .arg(kind));
+      return Mistake(
+          QStringLiteral("--capture には screen、window、rect のどれかを指定します: %1").arg(kind));
     if (!result.request.file.isEmpty())
       return Mistake(QStringLiteral("FILE と --capture は一緒に指定できません。"));
     result.request.capture = kind;
@@ -148,7 +161,8 @@ CommandLine ParseCommandLine(const QStringList& arguments, const QString& workin
   if (parser.isSet(batch)) {
     if (!result.request.IsEmpty())
       return Mistake(QStringLiteral("--batch は FILE や --capture と一緒に指定できません。"));
-    if (parser.value(batch).isEmpty()) return Mistake(QStringLiteral("--batch のフォルダ名が空です。"));
+    if (parser.value(batch).isEmpty())
+      return Mistake(QStringLiteral("--batch のフォルダ名が空です。"));
     result.batchFolder = AbsoluteFrom(workingFolder, parser.value(batch));
   }
   return result;

@@ -15,9 +15,9 @@
 #include <chrono>
 #include <cmath>
 
+#include "core/base/NumberRules.h"
 #include "platform/Modal.h"
 #include "platform/ScreenSource.h"
-#include "core/base/NumberRules.h"
 
 namespace velmor {
 

@@ -1,6 +1,4 @@
 #include "app/Form1.h"
-#include "core/model/ControlIndexes.h"
-#include "app/Shortcuts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -26,11 +24,13 @@
 
 #include "app/ColorSwatch.h"
 #include "app/Icons.h"
+#include "app/Shortcuts.h"
 #include "app/ToolTables.h"
 #include "capture/ScreenCapture.h"
-#include "raster/GdiCanvas.h"
 #include "core/base/NumberRules.h"
+#include "core/model/ControlIndexes.h"
 #include "core/settings/SettingsFile.h"
+#include "raster/GdiCanvas.h"
 #include "view/CanvasWidget.h"
 
 namespace velmor {
@@ -54,7 +54,9 @@ int32_t Int32Or0(const TaggedValue& v) {
   return ToInt32(*n).value_or(0);
 }
 
-QString Qs(const std::string& utf8) { return QString::fromStdString(utf8); }
+QString Qs(const std::string& utf8) {
+  return QString::fromStdString(utf8);
+}
 
 void SelectItemWithText(QComboBox* box, const QString& text) {
   box->setCurrentIndex(box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
@@ -101,7 +103,8 @@ void Form1::BuildMenus() {
   const QString fileCaptions[] = {QStringLiteral("開く"), QStringLiteral("保存"), QString(),
                                   QStringLiteral("終了"), QStringLiteral("作図付きコピー")};
   for (int i = 0; i < 5; ++i) {
-    QAction* action = i == filemenu::kSeparator ? FileMenu->addSeparator() : FileMenu->addAction(fileCaptions[i]);
+    QAction* action =
+        i == filemenu::kSeparator ? FileMenu->addSeparator() : FileMenu->addAction(fileCaptions[i]);
     action->setObjectName(QStringLiteral("FileK_%1").arg(i));
     connect(action, &QAction::triggered, this, [this, i] { FileK_Click(i); });
     FileK[i] = action;
@@ -273,7 +276,8 @@ void Form1::BuildLeftStrip() {
   Command5->setToolTip(QStringLiteral("設定した矩形位置をキャプチャします。"));
   Command5->setIcon(VelmorIcon(QStringLiteral("capture-rect")));
   Command5->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-  connect(Command5, &QToolButton::clicked, this, [this] { RunTrapped([this] { Command5_Click(); }); });
+  connect(Command5, &QToolButton::clicked, this,
+          [this] { RunTrapped([this] { Command5_Click(); }); });
   column->addWidget(Command5, 0, Qt::AlignHCenter);
 
   // Present on the window but never shown: nothing makes them available to the user.
@@ -301,8 +305,12 @@ void Form1::BuildViewport() {
   Picture2 = new CanvasWidget(Picture1);
   Picture2->setObjectName(QStringLiteral("Picture2"));
   Picture2->move(0, 0);
-  Picture2->onMouseDown = [this](int b, int s, float x, float y) { Picture2_MouseDown(b, s, x, y); };
-  Picture2->onMouseMove = [this](int b, int s, float x, float y) { Picture2_MouseMove(b, s, x, y); };
+  Picture2->onMouseDown = [this](int b, int s, float x, float y) {
+    Picture2_MouseDown(b, s, x, y);
+  };
+  Picture2->onMouseMove = [this](int b, int s, float x, float y) {
+    Picture2_MouseMove(b, s, x, y);
+  };
   Picture2->onMouseUp = [this](int b, int s, float x, float y) { Picture2_MouseUp(b, s, x, y); };
   HScroll1 = new QScrollBar(Qt::Horizontal, client_);
   HScroll1->setObjectName(QStringLiteral("HScroll1"));
@@ -390,7 +398,8 @@ void Form1::Form_Load() {
   Text1_Change();  // the rule runs even when the text did not change
   {
     const QSignalBlocker block(Slider1);
-    Slider1->setValue(static_cast<int>(RoundHalfEven(LeadingNumber(Text1->text().toStdString()) / 10)));
+    Slider1->setValue(
+        static_cast<int>(RoundHalfEven(LeadingNumber(Text1->text().toStdString()) / 10)));
   }
 
   panel.PenWidth = Int16Or0(settings.Get(slot::kPenWidth));
@@ -419,9 +428,9 @@ void Form1::Form_Load() {
   ImageFileName.clear();
   SetStatus(status::kPrompt, QStringLiteral("画像を開くかキャプチャして下さい。"));
   SetStatus(status::kVersion, QStringLiteral("Version %1.%2.%3")
-                   .arg(VELMOR_VERSION_MAJOR)
-                   .arg(VELMOR_VERSION_MINOR)
-                   .arg(VELMOR_VERSION_PATCH));
+                                  .arg(VELMOR_VERSION_MAJOR)
+                                  .arg(VELMOR_VERSION_MINOR)
+                                  .arg(VELMOR_VERSION_PATCH));
 }
 
 bool Form1::SaveSettings() {

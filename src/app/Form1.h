@@ -12,15 +12,15 @@
 
 #include "batch/BatchRun.h"
 #include "capture/CaptureHost.h"
-#include "core/model/DragState.h"
 #include "core/edit/EditHistory.h"
 #include "core/edit/FigureStore.h"
+#include "core/geometry/Geometry.h"
+#include "core/model/DragState.h"
 #include "core/model/FigureTable.h"
 #include "core/model/PanelState.h"
-#include "core/geometry/Geometry.h"
-#include "platform/Modal.h"
-#include "core/settings/Settings.h"
 #include "core/model/ViewState.h"
+#include "core/settings/Settings.h"
+#include "platform/Modal.h"
 
 class QAction;
 class QComboBox;
@@ -62,7 +62,7 @@ class Form1 : public QMainWindow, public CaptureHost {
   ViewState view;  // ZoomPercent, ImageWidth/Height, Frame*
   DragState drag;  // StartX..EndY, CircleRadius, DrawX1.., Picks, PickStep, PickedFigure
   FigureTable figures;
-  UndoState undo;  // whether UNDB may put row 1001 back
+  UndoState undo;       // whether UNDB may put row 1001 back
   EditHistory history;  // the edits UNDB and RDOB walk through
   WorkArea work;
   QString ImageFolder;

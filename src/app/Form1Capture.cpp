@@ -3,8 +3,8 @@
 
 #include "app/Form1.h"
 #include "capture/ScreenCapture.h"
-#include "view/CanvasWidget.h"
 #include "core/model/ZoomLimits.h"
+#include "view/CanvasWidget.h"
 
 namespace velmor {
 

@@ -2,22 +2,31 @@
 #include <QAction>
 #include <QToolButton>
 
-#include "app/Form1.h"
-#include "core/model/ControlIndexes.h"
-#include "app/Icons.h"
 #include "app/AboutMessage.h"
 #include "app/DialogJ.h"
+#include "app/Form1.h"
+#include "app/Icons.h"
+#include "core/model/ControlIndexes.h"
 
 namespace velmor {
 
 void Form1::FileK_Click(int index) {
   RunTrapped([this, index] {
     switch (index) {
-      case filemenu::kOpen: OpenImage(); break;
-      case filemenu::kSave: SaveImage(); break;
-      case filemenu::kExit: SaveSettingsAndExit(); break;
-      case filemenu::kCopyWithFigures: CopyImageWithFigures(); break;
-      default: break;
+      case filemenu::kOpen:
+        OpenImage();
+        break;
+      case filemenu::kSave:
+        SaveImage();
+        break;
+      case filemenu::kExit:
+        SaveSettingsAndExit();
+        break;
+      case filemenu::kCopyWithFigures:
+        CopyImageWithFigures();
+        break;
+      default:
+        break;
     }
   });
 }
@@ -31,15 +40,33 @@ void Form1::HelpK_Click(int index) {
 void Form1::Toolbar1_ButtonClick(int index) {
   RunTrapped([this, index] {
     switch (index) {
-      case toolbar::kOpen: OpenImage(); break;
-      case toolbar::kSave: SaveImage(); break;
-      case toolbar::kZoomFrame: panel.FrameDragMode = framedrag::kZoom; break;
-      case toolbar::kZoomIn: ZoomIn(); break;
-      case toolbar::kZoomOut: ZoomOut(); break;
-      case toolbar::kZoomActual: ZoomActualSize(); break;
-      case toolbar::kCut: panel.FrameDragMode = framedrag::kCut; break;
-      case toolbar::kCopy: CopyImage(); break;
-      case toolbar::kPaste: PasteImage(); break;
+      case toolbar::kOpen:
+        OpenImage();
+        break;
+      case toolbar::kSave:
+        SaveImage();
+        break;
+      case toolbar::kZoomFrame:
+        panel.FrameDragMode = framedrag::kZoom;
+        break;
+      case toolbar::kZoomIn:
+        ZoomIn();
+        break;
+      case toolbar::kZoomOut:
+        ZoomOut();
+        break;
+      case toolbar::kZoomActual:
+        ZoomActualSize();
+        break;
+      case toolbar::kCut:
+        panel.FrameDragMode = framedrag::kCut;
+        break;
+      case toolbar::kCopy:
+        CopyImage();
+        break;
+      case toolbar::kPaste:
+        PasteImage();
+        break;
       case toolbar::kCapture:
         ClearFigures(figures, undo);
         FiguresDropped();
@@ -57,9 +84,14 @@ void Form1::Toolbar1_ButtonClick(int index) {
         panel.CaptureActiveWindow = down ? 1 : 0;
         break;
       }
-      case toolbar::kSettings: OpenSettingsDialog(); break;
-      case toolbar::kCopyWithFigures: CopyImageWithFigures(); break;
-      default: break;
+      case toolbar::kSettings:
+        OpenSettingsDialog();
+        break;
+      case toolbar::kCopyWithFigures:
+        CopyImageWithFigures();
+        break;
+      default:
+        break;
     }
   });
 }

@@ -5,10 +5,10 @@
 #include <QToolButton>
 
 #include "app/Form1.h"
-#include "core/model/ControlIndexes.h"
 #include "core/edit/TrimExtend.h"
-#include "render/FigureRenderer.h"
+#include "core/model/ControlIndexes.h"
 #include "platform/Modal.h"
+#include "render/FigureRenderer.h"
 #include "view/CanvasWidget.h"
 
 namespace velmor {

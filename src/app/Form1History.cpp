@@ -3,8 +3,8 @@
 #include <QToolButton>
 
 #include "app/Form1.h"
-#include "core/model/ControlIndexes.h"
 #include "core/edit/TrimExtend.h"
+#include "core/model/ControlIndexes.h"
 
 namespace velmor {
 

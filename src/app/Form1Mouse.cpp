@@ -6,11 +6,11 @@
 #include <QToolButton>
 
 #include "app/ColorSwatch.h"
-#include "core/model/ControlIndexes.h"
 #include "app/Form1.h"
-#include "render/FigureRenderer.h"
-#include "raster/GdiCanvas.h"
 #include "core/base/NumberRules.h"
+#include "core/model/ControlIndexes.h"
+#include "raster/GdiCanvas.h"
+#include "render/FigureRenderer.h"
 #include "view/CanvasWidget.h"
 
 namespace velmor {
@@ -143,8 +143,7 @@ void DrawAndStoreFigure(Form1& form) {
   const int16_t zoom = form.view.ZoomPercent;
 
   if (panel.ToolMode == tool::kCircle && form.settings.Number(slot::kFixedCircle) == 1)
-    d.CircleRadius =
-        static_cast<float>(form.settings.Number(slot::kCircleRadius) * zoom / 100);
+    d.CircleRadius = static_cast<float>(form.settings.Number(slot::kCircleRadius) * zoom / 100);
   FigureToDraw f = NewFigure(form);
   if (panel.ToolMode == tool::kText && f.Text.TextString.empty()) {
     // Nothing to write: the canvas is left with the pen a figure would have had.
@@ -158,9 +157,8 @@ void DrawAndStoreFigure(Form1& form) {
     work.WorkX = double(d.EndX) - double(d.StartX);
     work.WorkY = double(d.StartY) - double(d.EndY);
     // A plain click writes horizontally, a drag along the drag.
-    work.WorkAngle = work.WorkX == 0 && work.WorkY == 0
-                         ? 0
-                         : DirectionAngle(work.WorkX, work.WorkY) * 180 / kPi;
+    work.WorkAngle =
+        work.WorkX == 0 && work.WorkY == 0 ? 0 : DirectionAngle(work.WorkX, work.WorkY) * 180 / kPi;
     // The text's box takes the panel's fill style as the refresh takes the row's.
     panel.BrushColor = f.Pen.FillColor;
     panel.BrushStyle = f.Pen.FillStyle;

@@ -8,10 +8,10 @@
 #include <algorithm>
 
 #include "app/ColorSwatch.h"
-#include "core/model/ControlIndexes.h"
 #include "app/Form1.h"
 #include "app/ToolTables.h"
 #include "core/base/NumberRules.h"
+#include "core/model/ControlIndexes.h"
 
 namespace velmor {
 
@@ -81,8 +81,12 @@ void PickColour(platform::CommonDialog& dialog, ColorSwatch* swatch, Settings& s
 }
 }  // namespace
 
-void Form1::Text2_Click() { PickColour(CMDialog1, Text2, settings, slot::kFrontColor); }
-void Form1::Text5_Click() { PickColour(CMDialog1, Text5, settings, slot::kBackColor); }
+void Form1::Text2_Click() {
+  PickColour(CMDialog1, Text2, settings, slot::kFrontColor);
+}
+void Form1::Text5_Click() {
+  PickColour(CMDialog1, Text5, settings, slot::kBackColor);
+}
 
 void Form1::Command1_Click() {
   CMDialog1.Flags = 3;
@@ -108,12 +112,20 @@ void Form1::Command2_Click() {
 }
 
 // A list without a selection draws as solid lines and unfilled shapes.
-int Form1::LineStyleIndex() const { return std::max(Combo1->currentIndex(), 0); }
+int Form1::LineStyleIndex() const {
+  return std::max(Combo1->currentIndex(), 0);
+}
 int Form1::FillStyleIndex() const {
   return Combo3->currentIndex() < 0 ? 1 : Combo3->currentIndex();
 }
-QString Form1::EllipseRatioText() const { return Combo2->currentText(); }
-uint32_t Form1::FrontColor() const { return Text2->BackColor(); }
-uint32_t Form1::BackColor() const { return Text5->BackColor(); }
+QString Form1::EllipseRatioText() const {
+  return Combo2->currentText();
+}
+uint32_t Form1::FrontColor() const {
+  return Text2->BackColor();
+}
+uint32_t Form1::BackColor() const {
+  return Text5->BackColor();
+}
 
 }  // namespace velmor

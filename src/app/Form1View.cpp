@@ -14,8 +14,8 @@ namespace velmor {
 
 namespace {
 viewport::Viewport PartsOf(const Form1& form) {
-  return {form.centralWidget(), form.Picture1, form.Picture2, form.HScroll1, form.VScroll1,
-          form.Stb1};
+  return {form.centralWidget(), form.Picture1, form.Picture2,
+          form.HScroll1,        form.VScroll1, form.Stb1};
 }
 }  // namespace
 
@@ -27,7 +27,8 @@ void Form1::ScrollByWheel(const QWheelEvent& wheel) {
 
 void Form1::Pic_int() {
   viewport::MeasurePicture(view, *Picture2);
-  SetStatus(status::kImageSize, QStringLiteral("%1 × %2").arg(view.ImageWidth).arg(view.ImageHeight));
+  SetStatus(status::kImageSize,
+            QStringLiteral("%1 × %2").arg(view.ImageWidth).arg(view.ImageHeight));
   viewport::ResetViewport(PartsOf(*this));
   RefreshView();
 }

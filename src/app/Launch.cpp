@@ -136,10 +136,9 @@ void CarryOutAfterStart(Form1& form, const platform::LaunchRequest& request) {
 
 void ListenForLaterCopies(Form1& form, const QString& key) {
   auto* server = new platform::HandOffServer(key, &form);
-  QObject::connect(server, &platform::HandOffServer::Requested, &form,
-                   [&form](const platform::LaunchRequest& request) {
-                     CarryOutRequest(form, request);
-                   });
+  QObject::connect(
+      server, &platform::HandOffServer::Requested, &form,
+      [&form](const platform::LaunchRequest& request) { CarryOutRequest(form, request); });
   if (!server->Listen())
     std::fprintf(stderr, "velmor: later copies cannot hand over their requests: %s\n",
                  qPrintable(server->SocketPath()));
@@ -152,8 +151,7 @@ int RunBatch(const QString& settingsFolder, const QString& folder) {
   return RunBatchWithoutWindow(form, folder, out, err);
 }
 
-int RunBatchWithoutWindow(Form1& form, const QString& folder, QTextStream& out,
-                          QTextStream& err) {
+int RunBatchWithoutWindow(Form1& form, const QString& folder, QTextStream& out, QTextStream& err) {
   if (!QFileInfo(folder).isDir()) {
     err << QStringLiteral("velmor: フォルダ %1 が見つかりません。").arg(folder) << '\n';
     err.flush();

@@ -30,7 +30,6 @@ void OpenAsOpenCommand(Form1& form, const QString& path);
 
 // Runs the batch on `folder` with `form` not shown. Writes one line per file that could not be
 // done and a summary to `out`, a folder that is not there to `err`; returns the exit code.
-int RunBatchWithoutWindow(Form1& form, const QString& folder, QTextStream& out,
-                          QTextStream& err);
+int RunBatchWithoutWindow(Form1& form, const QString& folder, QTextStream& out, QTextStream& err);
 
 }  // namespace velmor

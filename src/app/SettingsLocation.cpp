@@ -44,10 +44,14 @@ bool IsSystemProgramFolder(const QString& folder) {
   const QString canonical = QFileInfo(folder).canonicalFilePath();
   const QString path = QDir::cleanPath(canonical.isEmpty() ? folder : canonical);
   static const QStringList kSystemFolders = {
-      QStringLiteral("/usr/bin"),        QStringLiteral("/bin"),
-      QStringLiteral("/usr/local/bin"),  QStringLiteral("/usr/sbin"),
-      QStringLiteral("/sbin"),           QStringLiteral("/usr/games"),
-      QStringLiteral("/usr/local/games"), QStringLiteral("/usr/libexec"),
+      QStringLiteral("/usr/bin"),
+      QStringLiteral("/bin"),
+      QStringLiteral("/usr/local/bin"),
+      QStringLiteral("/usr/sbin"),
+      QStringLiteral("/sbin"),
+      QStringLiteral("/usr/games"),
+      QStringLiteral("/usr/local/games"),
+      QStringLiteral("/usr/libexec"),
   };
   return kSystemFolders.contains(path);
 }

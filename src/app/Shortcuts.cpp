@@ -15,7 +15,9 @@ namespace velmor {
 
 namespace {
 
-QKeySequence Keys(QKeyCombination combination) { return QKeySequence(combination); }
+QKeySequence Keys(QKeyCombination combination) {
+  return QKeySequence(combination);
+}
 
 // Shows a widget's tooltip with its keys appended when the pointer rests on it.
 class KeyTooltips : public QObject {
@@ -55,31 +57,47 @@ void Bind(Form1& form, const QList<QKeySequence>& keys, const std::function<void
 
 QList<QKeySequence> ToolbarButtonKeys(int index) {
   switch (index) {
-    case 2: return {Keys(Qt::CTRL | Qt::Key_O)};
-    case 4: return {Keys(Qt::CTRL | Qt::Key_S)};
-    case 7: return {Keys(Qt::CTRL | Qt::Key_Plus), Keys(Qt::CTRL | Qt::Key_Equal)};
-    case 8: return {Keys(Qt::CTRL | Qt::Key_Minus)};
-    case 9: return {Keys(Qt::CTRL | Qt::Key_0)};
-    case 11: return {Keys(Qt::CTRL | Qt::Key_X)};
-    case 12: return {Keys(Qt::CTRL | Qt::Key_C)};
-    case 13: return {Keys(Qt::CTRL | Qt::Key_V)};
-    case 19: return {Keys(Qt::CTRL | Qt::SHIFT | Qt::Key_C)};
-    default: return {};
+    case 2:
+      return {Keys(Qt::CTRL | Qt::Key_O)};
+    case 4:
+      return {Keys(Qt::CTRL | Qt::Key_S)};
+    case 7:
+      return {Keys(Qt::CTRL | Qt::Key_Plus), Keys(Qt::CTRL | Qt::Key_Equal)};
+    case 8:
+      return {Keys(Qt::CTRL | Qt::Key_Minus)};
+    case 9:
+      return {Keys(Qt::CTRL | Qt::Key_0)};
+    case 11:
+      return {Keys(Qt::CTRL | Qt::Key_X)};
+    case 12:
+      return {Keys(Qt::CTRL | Qt::Key_C)};
+    case 13:
+      return {Keys(Qt::CTRL | Qt::Key_V)};
+    case 19:
+      return {Keys(Qt::CTRL | Qt::SHIFT | Qt::Key_C)};
+    default:
+      return {};
   }
 }
 
-QList<QKeySequence> UndoKeys() { return {Keys(Qt::CTRL | Qt::Key_Z)}; }
+QList<QKeySequence> UndoKeys() {
+  return {Keys(Qt::CTRL | Qt::Key_Z)};
+}
 
 QList<QKeySequence> RedoKeys() {
   return {Keys(Qt::CTRL | Qt::Key_Y), Keys(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)};
 }
 
-QKeySequence CancelKey() { return Keys(Qt::Key_Escape); }
+QKeySequence CancelKey() {
+  return Keys(Qt::Key_Escape);
+}
 
 QString TooltipWithKeys(const QString& tooltip, const QList<QKeySequence>& keys) {
   QStringList names;
   for (const QKeySequence& key : keys) names << key.toString(QKeySequence::NativeText);
-  return names.isEmpty() ? tooltip : tooltip + QStringLiteral(" (") + names.join(QStringLiteral(", ")) + QLatin1Char(')');
+  return names.isEmpty()
+             ? tooltip
+             : tooltip + QStringLiteral(" (") + names.join(QStringLiteral(", ")) + QLatin1Char(')');
 }
 
 void InstallShortcuts(Form1& form) {

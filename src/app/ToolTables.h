@@ -16,7 +16,7 @@ struct ToolbarButtonInfo {
 };
 
 struct ToolInfo {
-  int mode;  // ToolMode and the index of its button
+  int mode;      // ToolMode and the index of its button
   QString name;  // tooltip
   QString hint;  // what status panel 1 shows when the tool is picked
   QString icon;

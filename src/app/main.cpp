@@ -6,8 +6,8 @@
 #include "app/SettingsLocation.h"
 #include "platform/Modal.h"
 #include "platform/QtTexts.h"
-#include "platform/WindowSystem.h"
 #include "platform/SingleInstance.h"
+#include "platform/WindowSystem.h"
 
 int main(int argc, char** argv) {
   velmor::CommandLine command;
@@ -23,8 +23,7 @@ int main(int argc, char** argv) {
   const QString key = velmor::platform::SingleInstanceGuard::KeyForThisProgram();
   velmor::platform::SingleInstanceGuard guard(key);
   if (!guard.TryAcquire()) {
-    if (!command.request.IsEmpty() &&
-        velmor::platform::HandOverToRunningCopy(key, command.request))
+    if (!command.request.IsEmpty() && velmor::platform::HandOverToRunningCopy(key, command.request))
       return 0;
     velmor::platform::ShowMessage(QStringLiteral("このプログラムは既に起動されています。"),
                                   QStringLiteral("二重起動"), velmor::platform::MsgIcon::Stop);

@@ -70,10 +70,10 @@ std::optional<BatchProblem> ProcessPicture(const QString& path, const Settings& 
   if (!ZoomFits(100, picture->width(), picture->height()))
     return BatchProblem{sourceName, QStringLiteral("画像が大きすぎます")};
 
-  const BatchItem item{path, sourceName,
-                       path.left(slash + 1) + QString::fromStdString(output->SubFolder) +
-                           QLatin1Char('/'),
-                       QString::fromStdString(output->FileName), StampText(sourceName.toStdString())};
+  const BatchItem item{
+      path, sourceName,
+      path.left(slash + 1) + QString::fromStdString(output->SubFolder) + QLatin1Char('/'),
+      QString::fromStdString(output->FileName), StampText(sourceName.toStdString())};
   const StampTarget target = surface.Present(item, *picture);
   picture.reset();  // the surface holds what is needed; a large picture is not kept twice
   surface.YieldToEvents();
@@ -96,8 +96,9 @@ std::optional<BatchProblem> ProcessPicture(const QString& path, const Settings& 
   std::string bytes;
   if (!platform::EncodeSurfaceAsJpeg(target.Surface, target.Surface.width(),
                                      target.Surface.height(), jpegQuality, &bytes, &why))
-    return BatchProblem{sourceName, QStringLiteral("%1 に保存できませんでした")
-                                        .arg(item.OutputFolder + item.OutputName)};
+    return BatchProblem{
+        sourceName,
+        QStringLiteral("%1 に保存できませんでした").arg(item.OutputFolder + item.OutputName)};
   if (!out.WriteFile(QFile::encodeName(item.OutputName).toStdString(), bytes, &why))
     return refused(why);
   return std::nullopt;

@@ -14,10 +14,10 @@ namespace velmor::batch {
 
 // What the stamp takes from the tool panel besides the pen in PanelState.
 struct StampLook {
-  std::string Text;            // the name printed
-  int16_t LineStyle = 0;       // list index of the line style
-  int16_t FillStyle = 0;       // list index of the fill style; 1 = no balloon
-  uint32_t BackColor = 0;      // the balloon's colour
+  std::string Text;        // the name printed
+  int16_t LineStyle = 0;   // list index of the line style
+  int16_t FillStyle = 0;   // list index of the fill style; 1 = no balloon
+  uint32_t BackColor = 0;  // the balloon's colour
 };
 
 // Draws the stamp on `canvas`, whose surface is `width` x `height`. The font comes from the

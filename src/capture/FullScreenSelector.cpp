@@ -9,10 +9,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/base/NumberRules.h"
 #include "platform/Clipboard.h"
 #include "platform/Modal.h"
 #include "view/ExactPointer.h"
-#include "core/base/NumberRules.h"
 
 namespace velmor {
 
@@ -90,8 +90,7 @@ void FullScreenSelector::ShowPicture(const QImage& screenPicture) {
 }
 
 QPointF FullScreenSelector::PicturePoint(const QMouseEvent& event) const {
-  const QPointF device =
-      scale_ == 1.0 ? event.position() : pointer_->LocalPosition(event) * scale_;
+  const QPointF device = scale_ == 1.0 ? event.position() : pointer_->LocalPosition(event) * scale_;
   // Positions are source pixels (device pixels of the screen); a drag that leaves the picture
   // stops at its edge.
   return {std::clamp(device.x(), 0.0, static_cast<double>(shown_.width())),

@@ -6,12 +6,12 @@
 #include <optional>
 
 #include "capture/FullScreenSelector.h"
+#include "core/base/NumberRules.h"
+#include "core/settings/Settings.h"
 #include "platform/Clipboard.h"
 #include "platform/Modal.h"
 #include "platform/ScreenGrab.h"
 #include "platform/ScreenSource.h"
-#include "core/base/NumberRules.h"
-#include "core/settings/Settings.h"
 
 namespace velmor {
 

@@ -1,12 +1,12 @@
 #include "document/ImageFiles.h"
-#include "core/model/ControlIndexes.h"
 
 #include <QFile>
 
+#include "core/model/ControlIndexes.h"
 #include "core/model/ZoomLimits.h"
 #include "formats/JpegWriter.h"
-#include "formats/PictureWriter.h"
 #include "formats/PictureLoader.h"
+#include "formats/PictureWriter.h"
 #include "view/CanvasWidget.h"
 
 namespace velmor::document {
@@ -75,10 +75,9 @@ void SaveImage(platform::CommonDialog& dialog, QString& imageFolder, const Canva
   const QString path = imageFolder;
 
   QByteArray fileName = QFile::encodeName(path);  // NUL-terminated; the writer may edit it
-  const bool saved =
-      platform::DCSavetoPicture(&canvas.Surface(), canvas.ScaleWidth(), canvas.ScaleHeight(),
-                                fileName.data(), JpegQualityOf(settings),
-                                -1) == platform::kJpegSaved;
+  const bool saved = platform::DCSavetoPicture(&canvas.Surface(), canvas.ScaleWidth(),
+                                               canvas.ScaleHeight(), fileName.data(),
+                                               JpegQualityOf(settings), -1) == platform::kJpegSaved;
   imageFolder = QFile::decodeName(fileName.constData());
   if (!saved) {
     platform::ShowMessage(QStringLiteral("%1 は保存できませんでした。").arg(path), kProgramName,

@@ -21,8 +21,8 @@ namespace velmor::document {
 void OpenImage(platform::CommonDialog& dialog, QString& imageFolder, QString& imageFileName,
                DocumentHost& host);
 
-// Asks for a path and writes the canvas's surface there at the settings' JPEG quality. ImageFolder gets the
-// path as written (the writer may change its extension); a failure is reported.
+// Asks for a path and writes the canvas's surface there at the settings' JPEG quality. ImageFolder
+// gets the path as written (the writer may change its extension); a failure is reported.
 void SaveImage(platform::CommonDialog& dialog, QString& imageFolder, const CanvasWidget& canvas,
                const Settings& settings, DocumentHost& host);
 

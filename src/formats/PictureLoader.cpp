@@ -7,8 +7,8 @@
 #include <QPainter>
 #include <span>
 
-#include "formats/metafile/MetafilePlayer.h"
 #include "core/formats/PictureFormat.h"
+#include "formats/metafile/MetafilePlayer.h"
 
 namespace velmor::platform {
 

@@ -62,7 +62,7 @@ int32_t DCSavetoPicture(JpegSurface surface, int32_t width, int32_t height, char
   const QByteArray bytes = EncodeLossless(*surface, width, height, kind);
   if (bytes.isEmpty()) return kJpegFailed;
   return ReplaceFileContents(path, {bytes.constData(), size_t(bytes.size())}) ? kJpegSaved
-                                                                            : kJpegFailed;
+                                                                              : kJpegFailed;
 }
 
 }  // namespace velmor::platform

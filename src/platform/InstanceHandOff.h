@@ -13,8 +13,8 @@ class QLocalSocket;
 namespace velmor::platform {
 
 struct LaunchRequest {
-  QString file;      // absolute path of a picture to open; empty for none
-  QString capture;   // "screen", "window", "rect" or empty
+  QString file;             // absolute path of a picture to open; empty for none
+  QString capture;          // "screen", "window", "rect" or empty
   double delaySeconds = 0;  // before the capture
 
   bool IsEmpty() const { return file.isEmpty() && capture.isEmpty(); }
@@ -30,8 +30,7 @@ QString HandOffSocketPath(const QString& key);
 
 // The second copy's side: sends `request` to the running copy and waits until it has taken it.
 // False when nobody listens, the socket is not this user's, or no answer comes in time.
-bool HandOverToRunningCopy(const QString& key, const LaunchRequest& request,
-                           int timeoutMs = 3000);
+bool HandOverToRunningCopy(const QString& key, const LaunchRequest& request, int timeoutMs = 3000);
 
 // The running copy's side. Only the holder of the single-instance guard may listen: it removes
 // a socket that a crashed copy left behind.

@@ -31,7 +31,9 @@ QString QtFilter(const QString& filter) {
   return out.join(QStringLiteral(";;"));
 }
 
-QColor FromRgb(uint32_t rgb) { return QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF); }
+QColor FromRgb(uint32_t rgb) {
+  return QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
+}
 uint32_t ToRgb(const QColor& c) {
   return static_cast<uint32_t>(c.red()) | (static_cast<uint32_t>(c.green()) << 8) |
          (static_cast<uint32_t>(c.blue()) << 16);
@@ -57,22 +59,41 @@ class RealModalHandler final : public ModalHandler {
     box.setWindowTitle(r.title);
     box.setText(r.text);
     switch (r.icon) {
-      case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
-      case MsgIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
-      case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
-      case MsgIcon::Stop: box.setIcon(QMessageBox::Critical); break;
-      case MsgIcon::None: break;
+      case MsgIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+      case MsgIcon::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+      case MsgIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+      case MsgIcon::Stop:
+        box.setIcon(QMessageBox::Critical);
+        break;
+      case MsgIcon::None:
+        break;
     }
     switch (r.buttons) {
-      case MsgButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
-      case MsgButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
-      case MsgButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+      case MsgButtons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+      case MsgButtons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+      case MsgButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
     }
     switch (box.exec()) {
-      case QMessageBox::Cancel: return MsgResult::Cancel;
-      case QMessageBox::Yes: return MsgResult::Yes;
-      case QMessageBox::No: return MsgResult::No;
-      default: return MsgResult::Ok;
+      case QMessageBox::Cancel:
+        return MsgResult::Cancel;
+      case QMessageBox::Yes:
+        return MsgResult::Yes;
+      case QMessageBox::No:
+        return MsgResult::No;
+      default:
+        return MsgResult::Ok;
     }
   }
 
@@ -131,8 +152,12 @@ ModalHandler* g_handler = nullptr;
 
 }  // namespace
 
-ModalHandler& Modal() { return g_handler ? *g_handler : Real(); }
-void SetModalHandler(ModalHandler* handler) { g_handler = handler; }
+ModalHandler& Modal() {
+  return g_handler ? *g_handler : Real();
+}
+void SetModalHandler(ModalHandler* handler) {
+  g_handler = handler;
+}
 
 MsgResult ShowMessage(const QString& text, const QString& title, MsgIcon icon, MsgButtons buttons) {
   return Modal().Message({text, title, icon, buttons});
@@ -147,9 +172,17 @@ bool InsideNestedEvents() {
   return g_pumpDepth > 0 || QThread::currentThread()->loopLevel() > 1;
 }
 
-bool CommonDialog::ShowOpen() { return Modal().Dialog(DialogKind::Open, *this); }
-bool CommonDialog::ShowSave() { return Modal().Dialog(DialogKind::Save, *this); }
-bool CommonDialog::ShowColor() { return Modal().Dialog(DialogKind::Color, *this); }
-bool CommonDialog::ShowFont() { return Modal().Dialog(DialogKind::Font, *this); }
+bool CommonDialog::ShowOpen() {
+  return Modal().Dialog(DialogKind::Open, *this);
+}
+bool CommonDialog::ShowSave() {
+  return Modal().Dialog(DialogKind::Save, *this);
+}
+bool CommonDialog::ShowColor() {
+  return Modal().Dialog(DialogKind::Color, *this);
+}
+bool CommonDialog::ShowFont() {
+  return Modal().Dialog(DialogKind::Font, *this);
+}
 
 }  // namespace velmor::platform

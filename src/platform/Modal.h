@@ -25,11 +25,11 @@ struct MessageRequest {
 // it.
 struct CommonDialog {
   QString DialogTitle;
-  QString Filter;       // "description|pattern;pattern"
+  QString Filter;  // "description|pattern;pattern"
   int FilterIndex = 1;
   int Flags = 0;
-  QString FileName;     // chosen path; empty after a cancel
-  uint32_t Color = 0;   // RGB packed as red + 256 * green + 65536 * blue
+  QString FileName;    // chosen path; empty after a cancel
+  uint32_t Color = 0;  // RGB packed as red + 256 * green + 65536 * blue
   QString FontName;
   float FontSize = 0;
   bool FontBold = false;

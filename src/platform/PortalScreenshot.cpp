@@ -79,8 +79,7 @@ QImage TakePictureFile(const QString& uri, const QStringList& temporary,
   const QString canonical = QFileInfo(path).canonicalFilePath();
   for (const QString& folder : temporary) {
     const QString root = QFileInfo(folder).canonicalFilePath();
-    if (!root.isEmpty() && !canonical.isEmpty() &&
-        canonical.startsWith(root + QLatin1Char('/'))) {
+    if (!root.isEmpty() && !canonical.isEmpty() && canonical.startsWith(root + QLatin1Char('/'))) {
       QFile::remove(canonical);
       break;
     }
@@ -117,8 +116,8 @@ Screenshot TakeScreenshot(bool interactive, int timeoutMs, uint target) {
   const char* slot = SLOT(onResponse(uint, QVariantMap));
   bus.connect(kService, requestPath, kRequest, QStringLiteral("Response"), &catcher, slot);
 
-  QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kScreenshot,
-                                                     QStringLiteral("Screenshot"));
+  QDBusMessage call =
+      QDBusMessage::createMethodCall(kService, kPath, kScreenshot, QStringLiteral("Screenshot"));
   QVariantMap options{{QStringLiteral("handle_token"), token},
                       {QStringLiteral("interactive"), interactive},
                       {QStringLiteral("modal"), true}};
@@ -144,9 +143,9 @@ Screenshot TakeScreenshot(bool interactive, int timeoutMs, uint target) {
   bus.disconnect(kService, requestPath, kRequest, QStringLiteral("Response"), &catcher, slot);
   if (!catcher.answered) {
     // Nobody waits for it any more.
-    bus.call(QDBusMessage::createMethodCall(kService, requestPath, kRequest,
-                                            QStringLiteral("Close")),
-             QDBus::NoBlock);
+    bus.call(
+        QDBusMessage::createMethodCall(kService, requestPath, kRequest, QStringLiteral("Close")),
+        QDBus::NoBlock);
     return {Outcome::Failed, {}};
   }
   if (catcher.response.outcome != Outcome::Picture) return {catcher.response.outcome, {}};

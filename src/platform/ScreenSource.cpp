@@ -20,7 +20,8 @@ std::unique_ptr<ScreenSource> MakeScreenSource(const QString& platformName) {
 ScreenSource& Screen() {
   if (installed) return *installed;
   // The platform plug-in is chosen once, when the application object is made.
-  static const std::unique_ptr<ScreenSource> own = MakeScreenSource(QGuiApplication::platformName());
+  static const std::unique_ptr<ScreenSource> own =
+      MakeScreenSource(QGuiApplication::platformName());
   return *own;
 }
 

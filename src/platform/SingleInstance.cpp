@@ -3,9 +3,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstdio>
-
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -13,6 +10,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <cerrno>
+#include <cstdio>
 
 namespace velmor::platform {
 
@@ -52,14 +51,15 @@ bool SingleInstanceGuard::UseFirstUsablePath() {
     const QString path = n == 0 ? basePath_ : basePath_ + QStringLiteral(".%1").arg(n);
     if (!CanHoldOurLock(path)) continue;
     if (n > 0) {
-      notice_ = QStringLiteral("%1 is no lock file of this user; using %2 instead")
-                    .arg(basePath_, path);
+      notice_ =
+          QStringLiteral("%1 is no lock file of this user; using %2 instead").arg(basePath_, path);
     }
     if (lock_->fileName() != path) lock_ = MakeLock(path);
     return true;
   }
-  notice_ = QStringLiteral("no usable lock file at %1 or its alternatives; not checking for "
-                           "another copy")
+  notice_ = QStringLiteral(
+                "no usable lock file at %1 or its alternatives; not checking for "
+                "another copy")
                 .arg(basePath_);
   return false;
 }

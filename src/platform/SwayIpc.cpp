@@ -114,8 +114,7 @@ std::optional<QRect> WindowInPicture(const FocusedWindow& focused, const QSize& 
   const int left = static_cast<int>(std::lround((w.x() - focused.desktop.x()) * sx));
   const int top = static_cast<int>(std::lround((w.y() - focused.desktop.y()) * sy));
   const int right = static_cast<int>(std::lround((w.x() + w.width() - focused.desktop.x()) * sx));
-  const int bottom =
-      static_cast<int>(std::lround((w.y() + w.height() - focused.desktop.y()) * sy));
+  const int bottom = static_cast<int>(std::lround((w.y() + w.height() - focused.desktop.y()) * sy));
   const QRect inPicture = QRect(QPoint(left, top), QPoint(right - 1, bottom - 1))
                               .intersected(QRect(QPoint(0, 0), pictureSize));
   if (inPicture.isEmpty()) return std::nullopt;

@@ -12,7 +12,6 @@
 #include <cstring>
 #include <memory>
 
-
 namespace velmor::platform {
 
 namespace {

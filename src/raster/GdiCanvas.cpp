@@ -62,7 +62,7 @@ void GdiCanvas::Polyline(const std::vector<CanvasPoint>& points) {
     const bool closesPath = k > 0 && k + 2 == points.size() && x1 == fx && y1 == fy;
     const int64_t n = std::max(std::llabs(x1 - x0), std::llabs(y1 - y0));
     // ForLinePixels hands only pixels on the target.
-    const int64_t skipFirst = k > 0 ? 0 : -1;                // the joint was drawn with the last line
+    const int64_t skipFirst = k > 0 ? 0 : -1;  // the joint was drawn with the last line
     const int64_t skipLast = closesPath && n > 0 ? n : -1;  // so was the first point
     if (pattern.Solid()) {
       ForLinePixels(x0, y0, x1, y1, t.w, t.h, [&](int64_t x, int64_t y, int64_t i) {

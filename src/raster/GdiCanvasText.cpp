@@ -10,9 +10,9 @@
 #include <map>
 #include <tuple>
 
+#include "core/base/NumberRules.h"
 #include "raster/GdiCanvas.h"
 #include "raster/GdiRaster.h"
-#include "core/base/NumberRules.h"
 
 namespace velmor::platform {
 

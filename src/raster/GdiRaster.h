@@ -17,8 +17,8 @@
 #include <emmintrin.h>
 #endif
 
-#include "raster/GdiCanvas.h"
 #include "core/base/NumberRules.h"
+#include "raster/GdiCanvas.h"
 
 namespace velmor::platform::raster {
 

@@ -7,12 +7,12 @@
 #include <functional>
 #include <string>
 
+#include "core/geometry/Geometry.h"
 #include "core/model/DragState.h"
 #include "core/model/FigureTable.h"
 #include "core/model/PanelState.h"
-#include "core/geometry/Geometry.h"
-#include "raster/GdiCanvas.h"
 #include "core/settings/Settings.h"
+#include "raster/GdiCanvas.h"
 
 namespace velmor {
 
@@ -30,7 +30,7 @@ struct FigureToDraw {
     uint32_t LineColor = 0, FillColor = 0;
     int16_t FillStyle = 0;
   } Pen;
-  TextState Text;  // font, size at the zoom, bold, italic and string of a text
+  TextState Text;    // font, size at the zoom, bold, italic and string of a text
   double Angle = 0;  // text angle in degrees
 };
 

@@ -1,7 +1,5 @@
 #include "view/CanvasWidget.h"
 
-#include "view/ExactPointer.h"
-
 #include <sys/mman.h>
 
 #include <QMouseEvent>
@@ -9,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+
+#include "view/ExactPointer.h"
 
 namespace velmor {
 
@@ -41,8 +41,9 @@ void CanvasWidget::SetPicture(const QImage& picture) {
     picture_ = QImage();
     return;
   }
-  picture_ = picture.format() == QImage::Format_RGB32 ? picture
-                                                        : picture.convertToFormat(QImage::Format_RGB32);
+  picture_ = picture.format() == QImage::Format_RGB32
+                 ? picture
+                 : picture.convertToFormat(QImage::Format_RGB32);
   SetCanvasSize(picture_.width(), picture_.height());
 }
 
@@ -79,8 +80,9 @@ QImage CanvasWidget::MakeSurface(int width, int height, bool keepPixels) {
   std::shared_ptr<Block> block = reuse ? block_ : std::make_shared<Block>(bytes);
   if (!block->bits) return QImage(width, height, QImage::Format_RGB32);
   auto* owner = new std::shared_ptr<Block>(block);
-  QImage image(static_cast<uchar*>(block->bits), width, height, pitch, QImage::Format_RGB32,
-               [](void* info) { delete static_cast<std::shared_ptr<Block>*>(info); }, owner);
+  QImage image(
+      static_cast<uchar*>(block->bits), width, height, pitch, QImage::Format_RGB32,
+      [](void* info) { delete static_cast<std::shared_ptr<Block>*>(info); }, owner);
   block_ = std::move(block);
   return image;
 }

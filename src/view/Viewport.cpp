@@ -100,7 +100,8 @@ void ApplyScrollPosition(ViewState& view, const Viewport& parts) {
 
 void ShowAtZoom(ViewState& view, CanvasWidget& canvas, int zoom) {
   view.ZoomPercent = static_cast<int16_t>(zoom);
-  canvas.ResizeForRepaint(ScaledExtent(zoom, view.ImageWidth), ScaledExtent(zoom, view.ImageHeight));
+  canvas.ResizeForRepaint(ScaledExtent(zoom, view.ImageWidth),
+                          ScaledExtent(zoom, view.ImageHeight));
 }
 
 bool ZoomIn(ViewState& view, const PanelState& panel, CanvasWidget& canvas) {
@@ -129,7 +130,7 @@ bool ZoomToFrame(ViewState& view, const DragState& drag, PanelState& panel, cons
     const int dx = canvas.ScaleWidth() - view.FrameWidth;
     const int dy = canvas.ScaleHeight() - view.FrameHeight;
     canvas.ResizeForRepaint(ScaledExtent(view.ZoomPercent, view.ImageWidth),
-                         ScaledExtent(view.ZoomPercent, view.ImageHeight));
+                            ScaledExtent(view.ZoomPercent, view.ImageHeight));
     RepaintCanvas(view, parts);
     view.FrameLeft = MapFrameOffset(view.FrameLeft, canvas.ScaleWidth() - viewportWidth, dx);
     view.FrameTop = MapFrameOffset(view.FrameTop, canvas.ScaleHeight() - viewportHeight, dy);

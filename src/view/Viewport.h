@@ -21,9 +21,9 @@ namespace velmor::viewport {
 
 // The widgets the view works on.
 struct Viewport {
-  const QWidget* client = nullptr;     // the area the viewport is laid out in
-  QWidget* frame = nullptr;            // the viewport
-  CanvasWidget* canvas = nullptr;      // inside the viewport, moved by the bars
+  const QWidget* client = nullptr;  // the area the viewport is laid out in
+  QWidget* frame = nullptr;         // the viewport
+  CanvasWidget* canvas = nullptr;   // inside the viewport, moved by the bars
   QScrollBar* horizontal = nullptr;
   QScrollBar* vertical = nullptr;
   const QWidget* statusBar = nullptr;
@@ -54,8 +54,8 @@ void ShowAtZoom(ViewState& view, CanvasWidget& canvas, int zoom);
 bool ZoomIn(ViewState& view, const PanelState& panel, CanvasWidget& canvas);
 bool ZoomOut(ViewState& view, const PanelState& panel, CanvasWidget& canvas);
 // The zoom that fits the dragged frame into the viewport, scrolled to the frame. Ends the frame
-// drag whenever there is a picture. True when it zoomed: the canvas is repainted and scrolled, and the caller
-// redraws the figures.
+// drag whenever there is a picture. True when it zoomed: the canvas is repainted and scrolled, and
+// the caller redraws the figures.
 bool ZoomToFrame(ViewState& view, const DragState& drag, PanelState& panel, const Viewport& parts);
 
 }  // namespace velmor::viewport

@@ -8,7 +8,6 @@
 #include <QStatusBar>
 #include <QToolButton>
 #include <QtTest>
-
 #include <memory>
 
 #include "app/ColorSwatch.h"

@@ -56,10 +56,14 @@ class CommandLineTest : public QObject {
   void fileIsTakenFromTheWorkingFolder_data() {
     QTest::addColumn<QString>("argument");
     QTest::addColumn<QString>("path");
-    QTest::newRow("relative") << "a.jpg" << "/home/user/pictures/a.jpg";
-    QTest::newRow("up") << "../b.bmp" << "/home/user/b.bmp";
-    QTest::newRow("absolute") << "/tmp/c.jpg" << "/tmp/c.jpg";
-    QTest::newRow("Japanese") << "地図-1.jpg" << "/home/user/pictures/地図-1.jpg";
+    QTest::newRow("relative") << "a.jpg"
+                              << "/home/user/pictures/a.jpg";
+    QTest::newRow("up") << "../b.bmp"
+                        << "/home/user/b.bmp";
+    QTest::newRow("absolute") << "/tmp/c.jpg"
+                              << "/tmp/c.jpg";
+    QTest::newRow("Japanese") << "地図-1.jpg"
+                              << "/home/user/pictures/地図-1.jpg";
   }
   void fileIsTakenFromTheWorkingFolder() {
     QFETCH(QString, argument);

@@ -18,9 +18,9 @@ struct Seg {
 class DraftingEditsTest : public FormTest {
   Q_OBJECT
 
-
   Seg Row(int row) {
-    return {Cell(form(), row, fig::kX1), Cell(form(), row, fig::kY1), Cell(form(), row, fig::kX2), Cell(form(), row, fig::kY2)};
+    return {Cell(form(), row, fig::kX1), Cell(form(), row, fig::kY1), Cell(form(), row, fig::kX2),
+            Cell(form(), row, fig::kY2)};
   }
   static bool Near(const Seg& a, const Seg& b, double tolerance = 1e-3) {
     return qAbs(a.x1 - b.x1) <= tolerance && qAbs(a.y1 - b.y1) <= tolerance &&

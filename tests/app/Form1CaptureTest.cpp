@@ -7,13 +7,13 @@
 #include <QtTest>
 
 #include "capture/FullScreenSelector.h"
-#include "core/model/ControlIndexes.h"
 #include "capture/ScreenCapture.h"
+#include "core/model/ControlIndexes.h"
+#include "core/model/ZoomLimits.h"
 #include "platform/Clipboard.h"
 #include "support/FakeModal.h"
 #include "support/FormFixture.h"
 #include "view/CanvasWidget.h"
-#include "core/model/ZoomLimits.h"
 
 using velmor::Settings;
 using velmor::test::FakeModal;

@@ -63,21 +63,35 @@ class HistoryShortcutsTest : public FormTest {
   void MixedEdit(int i) {
     const int y = 10 + (i * 7) % 180;
     switch (i % 7) {
-      case 0: DrawSegment(form(), {10, y}, {280, y}); break;
-      case 1: ChooseTool(form(), tool::kRectangle); Drag(form(), {20, y}, {{60, y + 15}}); break;
-      case 2: ChooseTool(form(), tool::kCircle); Drag(form(), {150, y}, {{160, y}}); break;
+      case 0:
+        DrawSegment(form(), {10, y}, {280, y});
+        break;
+      case 1:
+        ChooseTool(form(), tool::kRectangle);
+        Drag(form(), {20, y}, {{60, y + 15}});
+        break;
+      case 2:
+        ChooseTool(form(), tool::kCircle);
+        Drag(form(), {150, y}, {{160, y}});
+        break;
       case 3:
         form().Text3->setText(QStringLiteral("寸法"));
         ChooseTool(form(), tool::kText);
         Click(form(), {200, y});
         break;
-      case 4: ChooseTool(form(), tool::kMove); Drag(form(), {100, 10 + ((i - 4) * 7) % 180}, {{110, y}}); break;
+      case 4:
+        ChooseTool(form(), tool::kMove);
+        Drag(form(), {100, 10 + ((i - 4) * 7) % 180}, {{110, y}});
+        break;
       case 5:
         form().Text6->setText(QStringLiteral("4"));
         ChooseTool(form(), tool::kParallel);
         Click(form(), {250, 10 + ((i - 5) * 7) % 180});
         break;
-      case 6: ChooseTool(form(), tool::kDelete); Click(form(), {40, y}); break;
+      case 6:
+        ChooseTool(form(), tool::kDelete);
+        Click(form(), {40, y});
+        break;
     }
   }
 
@@ -165,7 +179,8 @@ class HistoryShortcutsTest : public FormTest {
     });
     form().OpenImage();
     QCOMPARE(form().figures.FigureCount, 0);
-    QCOMPARE(form().Status(status::kFigureCount), QStringLiteral("0"));  // the count follows the open
+    QCOMPARE(form().Status(status::kFigureCount),
+             QStringLiteral("0"));  // the count follows the open
     QVERIFY(!form().UNDB->isEnabled());
     QVERIFY(!form().RDOB->isEnabled());
     QVERIFY(!form().history.CanUndo() && !form().history.CanRedo());
@@ -250,7 +265,8 @@ class HistoryShortcutsTest : public FormTest {
     QCOMPARE(modal_->dialogs.size(), size_t{2});
     QCOMPARE(modal_->dialogs[0].first, platform::DialogKind::Open);
     QCOMPARE(modal_->dialogs[1].first, platform::DialogKind::Save);
-    QCOMPARE(form().Status(status::kPrompt), QStringLiteral("保存画像ﾌｧｲﾙを指示"));  // the save's own prompt
+    QCOMPARE(form().Status(status::kPrompt),
+             QStringLiteral("保存画像ﾌｧｲﾙを指示"));  // the save's own prompt
   }
 
   void escapeGivesUpAHalfMadePick() {

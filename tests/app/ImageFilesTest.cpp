@@ -10,8 +10,8 @@
 #include <QtTest>
 #include <csignal>
 
-#include "support/FakeModal.h"
 #include "core/model/ControlIndexes.h"
+#include "support/FakeModal.h"
 #include "support/FormFixture.h"
 #include "view/CanvasWidget.h"
 
@@ -197,8 +197,8 @@ class ImageFilesTest : public QObject {
     }
     QTest::newRow("wider than a canvas") << wide;
     // 44 bytes: a 4 x 4 PNG whose text chunk claims 2 GiB that the file does not hold.
-    const QByteArray head = QByteArray::fromHex(
-        "89504e470d0a1a0a0000000d494844520000000400000004080200000026930929");
+    const QByteArray head =
+        QByteArray::fromHex("89504e470d0a1a0a0000000d494844520000000400000004080200000026930929");
     QTest::newRow("png text chunk bomb") << head + QByteArray::fromHex("7fffffff") + "tEXtabc";
     QTest::newRow("png ztxt chunk bomb") << head + QByteArray::fromHex("7fffffff") + "zTXtabc";
   }
@@ -376,8 +376,7 @@ class ImageFilesTest : public QObject {
     QCOMPARE(modal_->messages.size(), size_t{1});
     QVERIFY(modal_->messages.front().text.contains(QStringLiteral("保存できませんでした")));
     QVERIFY(form().Status(velmor::status::kPrompt) != QStringLiteral("正常に保存できました。"));
-    QVERIFY(
-        QDir(FilePath(QStringLiteral("odd"))).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    QVERIFY(QDir(FilePath(QStringLiteral("odd"))).entryList(QDir::Files | QDir::Hidden).isEmpty());
   }
 
   void saveIntoMissingFolderIsReported() {

@@ -8,8 +8,8 @@
 #include <QtTest>
 
 #include "app/CommandLine.h"
-#include "core/model/ControlIndexes.h"
 #include "app/Launch.h"
+#include "core/model/ControlIndexes.h"
 #include "support/FakeModal.h"
 #include "support/FormFixture.h"
 #include "view/CanvasWidget.h"
@@ -132,9 +132,8 @@ class LaunchTest : public QObject {
     QVERIFY(Solid(20, 20, qRgb(9, 9, 9)).save(folder + QStringLiteral("/x-1.png")));
     const BatchRun clean = RunBatch(*f.form, folder);
     QCOMPARE(clean.code, 0);
-    QCOMPARE(clean.out,
-             QStringList{QStringLiteral(
-                 "1 個のﾌｧｲﾙを保存しました。0 個のﾌｧｲﾙを処理できませんでした。")});
+    QCOMPARE(clean.out, QStringList{QStringLiteral(
+                            "1 個のﾌｧｲﾙを保存しました。0 個のﾌｧｲﾙを処理できませんでした。")});
 
     const BatchRun missing = RunBatch(*f.form, temp_.filePath(QStringLiteral("nowhere")));
     QCOMPARE(missing.code, velmor::kExitUsage);

@@ -12,8 +12,8 @@
 
 #include "app/DialogJ.h"
 #include "core/model/ControlIndexes.h"
-#include "platform/Clipboard.h"
 #include "core/settings/SettingsFile.h"
+#include "platform/Clipboard.h"
 #include "support/FakeModal.h"
 #include "support/FormFixture.h"
 #include "view/CanvasWidget.h"
@@ -88,11 +88,10 @@ class MenusToolbarTest : public QObject {
 
   void toolbarHasNineteenButtonsWithSeparatorsAndTooltips() {
     FormFixture f;
-    const QMap<int, QString> tooltips = {{2, "開く"},      {4, "保存"},    {6, "枠拡大"},
-                                         {7, "拡大"},      {8, "縮小"},    {9, "全体"},
-                                         {11, "切り取り"}, {12, "コピー"}, {13, "貼付け"},
-                                         {15, "ｷｬﾌﾟﾁｬ"},   {16, "全画面"}, {18, "設定"},
-                                         {19, "作図付きコピー"}};
+    const QMap<int, QString> tooltips = {
+        {2, "開く"},    {4, "保存"},      {6, "枠拡大"},         {7, "拡大"},    {8, "縮小"},
+        {9, "全体"},    {11, "切り取り"}, {12, "コピー"},        {13, "貼付け"}, {15, "ｷｬﾌﾟﾁｬ"},
+        {16, "全画面"}, {18, "設定"},     {19, "作図付きコピー"}};
     const QList<QAction*> inOrder = f.form->Toolbar1->actions();
     QCOMPARE(inOrder.size(), 19);
     for (int i = 1; i <= 19; ++i) {

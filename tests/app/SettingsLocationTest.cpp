@@ -95,7 +95,7 @@ class SettingsLocationTest : public QObject {
     QFile written(QDir(folder).filePath(QStringLiteral("VLM.INI")));
     QVERIFY(written.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = written.readAll().split('\n');
-    QCOMPARE(lines.size(), 101);  // 100 lines, each ending in CR LF
+    QCOMPARE(lines.size(), 101);                // 100 lines, each ending in CR LF
     QCOMPARE(lines.at(9), QByteArray("25\r"));  // the first start's zoom step
     QVERIFY(!QFile::exists(QDir(program).filePath(QStringLiteral("VLM.INI"))));
 

@@ -12,10 +12,10 @@
 
 #include "app/CanvasDriving.h"
 #include "core/model/ControlIndexes.h"
+#include "core/model/ZoomLimits.h"
 #include "platform/Clipboard.h"
 #include "support/FakeModal.h"
 #include "support/FormFixture.h"
-#include "core/model/ZoomLimits.h"
 
 using namespace velmor;
 using namespace velmor::test;
@@ -184,8 +184,10 @@ class SoakTest : public FormTest {
       if (t.Kind(row) != fig::kSegment) continue;
       const double k = Uniform(0, 100) / 100.0;
       const double zoom = form().view.ZoomPercent / 100.0;
-      const double x = (t.Num(row, fig::kX1) + k * (t.Num(row, fig::kX2) - t.Num(row, fig::kX1))) * zoom;
-      const double y = (t.Num(row, fig::kY1) + k * (t.Num(row, fig::kY2) - t.Num(row, fig::kY1))) * zoom;
+      const double x =
+          (t.Num(row, fig::kX1) + k * (t.Num(row, fig::kX2) - t.Num(row, fig::kX1))) * zoom;
+      const double y =
+          (t.Num(row, fig::kY1) + k * (t.Num(row, fig::kY2) - t.Num(row, fig::kY1))) * zoom;
       if (std::abs(x) < 30000 && std::abs(y) < 30000) return {int(x) + Uniform(-3, 3), int(y)};
     }
     return VisiblePoint();

@@ -1,14 +1,15 @@
 // Start-up fills the panel from the settings file; closing the window writes the file back.
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
 #include <QtTest>
-#include <sys/stat.h>
-#include <sys/time.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "app/ColorSwatch.h"
 #include "core/model/ControlIndexes.h"
@@ -60,7 +61,8 @@ class StartupTest : public QObject {
     QCOMPARE(f.Find<velmor::ColorSwatch>("Text2")->BackColor(), 0u);
     QCOMPARE(f.form->view.ZoomPercent, int16_t{100});
     QCOMPARE(f.form->panel.ToolMode, int16_t{0});
-    QCOMPARE(f.form->Status(velmor::status::kPrompt), QStringLiteral("画像を開くかキャプチャして下さい。"));
+    QCOMPARE(f.form->Status(velmor::status::kPrompt),
+             QStringLiteral("画像を開くかキャプチャして下さい。"));
     QCOMPARE(f.form->Status(velmor::status::kVersion), QStringLiteral("Version 1.0.3"));
     QCOMPARE(f.form->windowTitle(), QStringLiteral("Velmor"));
   }
@@ -227,9 +229,9 @@ class StartupTest : public QObject {
       bytes = first.IniBytes();
     }
     const std::string longLine = "\"" + std::string(size_t{2} << 20, 'x') + "\"";
-    bytes.replace(0, 0, longLine);                       // slot 1
+    bytes.replace(0, 0, longLine);                          // slot 1
     bytes.replace(longLine.size() + 2, 0, "\"\x81\xFF\"");  // slot 2: no valid CP932
-    bytes.replace(bytes.size() - 2, 0, "0x7F");           // slot 100
+    bytes.replace(bytes.size() - 2, 0, "0x7F");             // slot 100
     const auto f = FormFixture::WithFileBytes(bytes);
     QCOMPARE(f->form->panel.ZoomStep, int16_t{25});
     QCOMPARE(f->form->panel.PenWidth, int16_t{3});
@@ -243,8 +245,8 @@ class StartupTest : public QObject {
   // A file too large to be a settings file starts the program with the empty values and is
   // left as it was at exit.
   void oversizedFileStartsAndIsLeftAlone() {
-    const std::string bytes = "42\r\n\"" + std::string(velmor::kSettingsFileReadLimit, 'y') +
-                              "\"\r\n";
+    const std::string bytes =
+        "42\r\n\"" + std::string(velmor::kSettingsFileReadLimit, 'y') + "\"\r\n";
     const auto f = FormFixture::WithFileBytes(bytes);
     QCOMPARE(f->form->panel.ZoomStep, int16_t{1});
     f->form->close();
@@ -276,8 +278,7 @@ class StartupTest : public QObject {
     const pid_t child = ::fork();
     if (child == 0) ::_exit(0);
     ::waitpid(child, nullptr, 0);
-    const QString leftover =
-        folder.filePath(QStringLiteral("VLM.INI.tmp-%1-0").arg(child));
+    const QString leftover = folder.filePath(QStringLiteral("VLM.INI.tmp-%1-0").arg(child));
     const QString ours = folder.filePath(QStringLiteral(".velmor.tmp-%1-4").arg(child));
     for (const QString& path : {leftover, ours}) {
       QFile file(path);

@@ -24,15 +24,24 @@ class ToolPanelTest : public QObject {
     QTest::addColumn<QString>("shown");
     QTest::addColumn<int>("step");
     QTest::addColumn<int>("slider");
-    QTest::newRow("0") << "0" << "1" << 1 << 0;
-    QTest::newRow("101") << "101" << "1" << 1 << 0;
-    QTest::newRow("-5") << "-5" << "1" << 1 << 0;
-    QTest::newRow("abc") << "abc" << "1" << 1 << 0;
-    QTest::newRow("99999 too large to hold") << "99999" << "1" << 1 << 0;
-    QTest::newRow("25") << "25" << "25" << 25 << 2;
-    QTest::newRow("35") << "35" << "35" << 35 << 4;
-    QTest::newRow("100") << "100" << "100" << 100 << 10;
-    QTest::newRow("5x uses the leading number") << "5x" << "5x" << 5 << 0;
+    QTest::newRow("0") << "0"
+                       << "1" << 1 << 0;
+    QTest::newRow("101") << "101"
+                         << "1" << 1 << 0;
+    QTest::newRow("-5") << "-5"
+                        << "1" << 1 << 0;
+    QTest::newRow("abc") << "abc"
+                         << "1" << 1 << 0;
+    QTest::newRow("99999 too large to hold") << "99999"
+                                             << "1" << 1 << 0;
+    QTest::newRow("25") << "25"
+                        << "25" << 25 << 2;
+    QTest::newRow("35") << "35"
+                        << "35" << 35 << 4;
+    QTest::newRow("100") << "100"
+                         << "100" << 100 << 10;
+    QTest::newRow("5x uses the leading number") << "5x"
+                                                << "5x" << 5 << 0;
   }
   void zoomStepTextRule() {
     QFETCH(QString, typed);
@@ -107,12 +116,15 @@ class ToolPanelTest : public QObject {
     QCOMPARE(int(f.form->panel.ToolMode), 10);
     QCOMPARE(int(f.form->panel.FrameDragMode), 0);
     QCOMPARE(f.form->drag.Picks[0][0], 0);
-    QCOMPARE(f.form->Status(velmor::status::kPrompt), QStringLiteral("2つの線分を指示して両ﾄﾘﾑできます。"));
+    QCOMPARE(f.form->Status(velmor::status::kPrompt),
+             QStringLiteral("2つの線分を指示して両ﾄﾘﾑできます。"));
     QVERIFY(trim->isChecked());
     QTest::mouseClick(f.Find<QToolButton>("Opb_1"), Qt::LeftButton);
     QVERIFY(!trim->isChecked());
-    QCOMPARE(f.form->Status(velmor::status::kPrompt), QStringLiteral("ﾏｳｽのﾄﾞﾗｯｸ&ﾄﾞﾛｯﾌﾟで線を作画します。"));
-    for (int unused : {5, 6, 7}) QVERIFY(!f.Find<QToolButton>(QStringLiteral("Opb_%1").arg(unused).toLatin1()));
+    QCOMPARE(f.form->Status(velmor::status::kPrompt),
+             QStringLiteral("ﾏｳｽのﾄﾞﾗｯｸ&ﾄﾞﾛｯﾌﾟで線を作画します。"));
+    for (int unused : {5, 6, 7})
+      QVERIFY(!f.Find<QToolButton>(QStringLiteral("Opb_%1").arg(unused).toLatin1()));
   }
 
   void colourSwatchWritesItsSlotOnlyWhenConfirmed() {

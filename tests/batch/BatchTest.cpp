@@ -10,9 +10,9 @@
 #include <QtTest>
 
 #include "app/ColorSwatch.h"
-#include "render/FigureRenderer.h"
-#include "raster/GdiCanvas.h"
 #include "formats/MetafileBuilders.h"
+#include "raster/GdiCanvas.h"
+#include "render/FigureRenderer.h"
 #include "support/FakeModal.h"
 #include "support/FormFixture.h"
 #include "view/CanvasWidget.h"

@@ -130,8 +130,8 @@ class HeadlessBatchTest : public QObject {
     const QString folder = QDir::fromNativeSeparators(dir.path()) + '/';
     QCOMPARE(host.listed,
              QStringList({folder + "A-1.png", folder + "C-1.jpg", folder + "plain.png"}));
-    QCOMPARE(host.progress, QStringList({"1/3 plain.png problem", "2/3 C-1.jpg problem",
-                                         "3/3 A-1.png ok"}));
+    QCOMPARE(host.progress,
+             QStringList({"1/3 plain.png problem", "2/3 C-1.jpg problem", "3/3 A-1.png ok"}));
     QCOMPARE(summary.Written, 1);
     QCOMPARE(summary.Problems.size(), size_t{2});
     QCOMPARE(summary.Problems[0].FileName, QStringLiteral("plain.png"));
@@ -170,8 +170,9 @@ class HeadlessBatchTest : public QObject {
     QStringList reasons;
     for (const BatchProblem& p : summary.Problems) reasons << p.FileName + " " + p.Reason;
     reasons.sort();
-    QCOMPARE(reasons, QStringList({QStringLiteral("ABC-123.png 出力先 ABC はリンクなので使いません"),
-                                   QStringLiteral("DEF-1.jpg 1.jpg はリンクなので上書きしません")}));
+    QCOMPARE(reasons,
+             QStringList({QStringLiteral("ABC-123.png 出力先 ABC はリンクなので使いません"),
+                          QStringLiteral("DEF-1.jpg 1.jpg はリンクなので上書きしません")}));
   }
 
   void missingFolderIsReportedAndNothingListed() {

@@ -38,11 +38,11 @@ class Portal : public QDBusVirtualObject {
   bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
     if (message.member() == QLatin1String("Get") && message.arguments().size() == 2) {
       const QString name = message.arguments().at(1).toString();
-      const uint value = name == QLatin1String("version")        ? (mode_ == Mode::Window ? 3 : 2)
+      const uint value = name == QLatin1String("version") ? (mode_ == Mode::Window ? 3 : 2)
                          : name == QLatin1String("AvailableTargets") && mode_ == Mode::Window ? 9
                                                                                               : 0;
-      QDBusConnection(connection).send(
-          message.createReply(QVariant::fromValue(QDBusVariant(QVariant::fromValue(value)))));
+      QDBusConnection(connection)
+          .send(message.createReply(QVariant::fromValue(QDBusVariant(QVariant::fromValue(value)))));
       return true;
     }
     if (message.member() != QLatin1String("Screenshot") || message.arguments().size() < 2)

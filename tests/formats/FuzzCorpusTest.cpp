@@ -7,8 +7,8 @@
 
 #include "FuzzLimits.h"
 #include "core/formats/PictureFormat.h"
-#include "formats/PictureLoader.h"
 #include "core/settings/SettingsFile.h"
+#include "formats/PictureLoader.h"
 
 using namespace velmor;
 using namespace velmor::platform;

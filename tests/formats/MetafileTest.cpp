@@ -3,8 +3,8 @@
 #include <random>
 
 #include "MetafileBuilders.h"
-#include "formats/metafile/MetafilePlayer.h"
 #include "formats/PictureLoader.h"
+#include "formats/metafile/MetafilePlayer.h"
 
 using namespace velmor::platform;
 using velmor::test::Bytes;

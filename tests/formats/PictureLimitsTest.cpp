@@ -29,8 +29,8 @@ class PictureLimitsTest : public QObject {
  private slots:
   void gifDecodedLargerThanReportedIsRefusedOverTheLimit() {
     QString error;
-    const auto picture = LoadPictureFromBytes(GifWiderThanReported(), WithMaxPixels(1'000'000),
-                                              &error);
+    const auto picture =
+        LoadPictureFromBytes(GifWiderThanReported(), WithMaxPixels(1'000'000), &error);
     QVERIFY(!picture.has_value());
     QVERIFY2(error.contains(QLatin1String("too large")), qPrintable(error));
   }

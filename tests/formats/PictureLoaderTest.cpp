@@ -236,8 +236,8 @@ class PictureLoaderTest : public QObject {
   // decoder sees it (a decoder would allocate all of it first), alone or inside an icon.
   void chunksLongerThanTheFileAreRefused_data() {
     QTest::addColumn<QByteArray>("bytes");
-    const QByteArray head = QByteArray::fromHex(
-        "89504e470d0a1a0a0000000d494844520000000400000004080200000026930929");
+    const QByteArray head =
+        QByteArray::fromHex("89504e470d0a1a0a0000000d494844520000000400000004080200000026930929");
     const QByteArray huge = QByteArray::fromHex("7fffffff");
     QTest::newRow("text chunk, 44 bytes") << head + huge + "tEXtabc";
     QTest::newRow("compressed text chunk") << head + huge + "zTXtabc";

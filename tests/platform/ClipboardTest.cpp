@@ -1,9 +1,9 @@
 #include <QBuffer>
 #include <QClipboard>
-#include <QtEndian>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QTest>
+#include <QtEndian>
 
 #include "platform/Clipboard.h"
 
@@ -104,10 +104,10 @@ class ClipboardTest : public QObject {
   // The chunk bomb is refused whatever type it is offered as; a type the loader does not list
   // still goes through it rather than straight to Qt's decoders.
   void chunkBombIsRefusedUnderAnyPictureType() {
-    const QByteArray bomb =
-        QByteArray::fromHex("89504e470d0a1a0a0000000d494844520000000400000004080200000026930929"
-                            "7fffffff") +
-        "zTXtabc";
+    const QByteArray bomb = QByteArray::fromHex(
+                                "89504e470d0a1a0a0000000d494844520000000400000004080200000026930929"
+                                "7fffffff") +
+                            "zTXtabc";
     for (const char* type : {"image/png", "image/x-png", "image/webp"}) {
       auto* data = new QMimeData;
       data->setData(QLatin1String(type), bomb);

@@ -95,8 +95,8 @@ class ScreenSourceTest : public QObject {
     QVERIFY(portal::TakePictureFile(QUrl::fromLocalFile(broken).toString(), {temporary.path()})
                 .isNull());
     QVERIFY(!QFile::exists(broken));  // removed all the same
-    QVERIFY(portal::TakePictureFile(temporary.filePath(QStringLiteral("missing.png")), {})
-                .isNull());
+    QVERIFY(
+        portal::TakePictureFile(temporary.filePath(QStringLiteral("missing.png")), {}).isNull());
     QVERIFY(portal::TakePictureFile(QStringLiteral("https://example.org/out.png"), {}).isNull());
     QVERIFY(portal::TakePictureFile(QString(), {}).isNull());
 

@@ -60,7 +60,9 @@ void ReferencePolyline(QImage& image, const std::vector<CanvasPoint>& points, in
       const CanvasPoint& a = points[k];
       const CanvasPoint& b = points.size() > 1 ? points[k + 1] : a;
       ForCapsuleSpans(Pix(a.X), Pix(a.Y), Pix(b.X), Pix(b.Y), width, t.h,
-                      [&](int64_t y, int64_t xa, int64_t xb) { spans.push_back({y, xa, xb}); });
+                      [&](int64_t y, int64_t xa, int64_t xb) {
+                        spans.push_back({y, xa, xb});
+                      });
     }
     for (const RowSpan& s : MergeSpans(spans))
       for (int64_t x = s.xa; x <= s.xb; ++x) t.Pixel(x, s.y, rop);

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "render/FigureRenderer.h"
 #include "raster/CanvasPixels.h"
+#include "render/FigureRenderer.h"
 
 namespace velmor {
 namespace {

@@ -16,7 +16,9 @@ std::unique_ptr<FormFixture> FormFixture::FirstStart() {
   return std::unique_ptr<FormFixture>(new FormFixture(FirstStartTag{}));
 }
 
-FormFixture::FormFixture(FirstStartTag) { Build(); }
+FormFixture::FormFixture(FirstStartTag) {
+  Build();
+}
 
 FormFixture::FormFixture(Raw, const std::string& bytes) {
   QFile file(IniPath());
@@ -35,7 +37,9 @@ void FormFixture::Build() {
   form->exitProgram = [this] { ++exits; };
 }
 
-QString FormFixture::IniPath() const { return folder.filePath(QStringLiteral("VLM.INI")); }
+QString FormFixture::IniPath() const {
+  return folder.filePath(QStringLiteral("VLM.INI"));
+}
 
 std::string FormFixture::IniBytes() const {
   QFile file(IniPath());
@@ -44,6 +48,8 @@ std::string FormFixture::IniBytes() const {
   return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
 }
 
-Settings FormFixture::IniSettings() const { return ParseSettings(IniBytes()); }
+Settings FormFixture::IniSettings() const {
+  return ParseSettings(IniBytes());
+}
 
 }  // namespace velmor::test

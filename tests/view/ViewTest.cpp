@@ -3,11 +3,11 @@
 #include <QStatusBar>
 #include <QtTest>
 
-#include "support/FormFixture.h"
 #include "core/model/ControlIndexes.h"
+#include "core/model/ZoomLimits.h"
+#include "support/FormFixture.h"
 #include "view/CanvasWidget.h"
 #include "view/StretchCopy.h"
-#include "core/model/ZoomLimits.h"
 
 using velmor::Form1;
 using velmor::test::FormFixture;
@@ -79,8 +79,8 @@ class ViewTest : public QObject {
   void wheelOverTheCanvasScrolls() {
     Load(form(), Pattern(2000, 1500));
     auto wheel = [&](QPoint delta, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-      QWheelEvent event(QPointF(50, 50), form().Picture2->mapToGlobal(QPointF(50, 50)), {},
-                        delta, Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
+      QWheelEvent event(QPointF(50, 50), form().Picture2->mapToGlobal(QPointF(50, 50)), {}, delta,
+                        Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
       QApplication::sendEvent(form().Picture2, &event);
     };
     wheel({0, -120});
@@ -363,7 +363,10 @@ class ViewTest : public QObject {
           const QRgb expected = kept ? before.pixel(x, y) : window;
           if (after.pixel(x, y) != expected)
             QFAIL(qPrintable(QStringLiteral("%1 x %2 at %3,%4")
-                                 .arg(size.width()).arg(size.height()).arg(x).arg(y)));
+                                 .arg(size.width())
+                                 .arg(size.height())
+                                 .arg(x)
+                                 .arg(y)));
         }
     }
   }

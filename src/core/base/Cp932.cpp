@@ -22,7 +22,9 @@ class Converter {
   Converter& operator=(const Converter&) = delete;
 
   // iconv_open's failure value is (iconv_t)-1 by its contract.
-  bool Usable() const { return cd_ != reinterpret_cast<iconv_t>(-1); }  // NOLINT(performance-no-int-to-ptr)
+  bool Usable() const {
+    return cd_ != reinterpret_cast<iconv_t>(-1);
+  }  // NOLINT(performance-no-int-to-ptr)
   iconv_t Get() const { return cd_; }
 
  private:

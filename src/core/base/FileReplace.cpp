@@ -1,14 +1,13 @@
 #include "core/base/FileReplace.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <dirent.h>
-#include <csignal>
-
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -153,8 +152,7 @@ bool WriteAllBytes(int fd, std::string_view bytes) {
   return true;
 }
 
-bool ReplaceFileContents(const std::string& requested, std::string_view bytes,
-                         std::string* error) {
+bool ReplaceFileContents(const std::string& requested, std::string_view bytes, std::string* error) {
   if (requested.find("\xEF\xBF\xBD") != std::string::npos) {
     if (error) *error = requested + ": the name holds U+FFFD (bytes lost in decoding)";
     return false;

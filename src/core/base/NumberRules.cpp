@@ -22,7 +22,9 @@ std::optional<T> ToIntegral(double value) {
   return static_cast<T>(r);
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // Length of the decimal number at the start of text (after blanks), 0 when none.
 size_t ScanNumber(std::string_view text, size_t start) {
@@ -58,9 +60,15 @@ double ParseScanned(std::string_view number) {
 }
 }  // namespace
 
-std::optional<int16_t> ToInt16(double value) { return ToIntegral<int16_t>(value); }
-std::optional<int32_t> ToInt32(double value) { return ToIntegral<int32_t>(value); }
-std::optional<uint8_t> ToUInt8(double value) { return ToIntegral<uint8_t>(value); }
+std::optional<int16_t> ToInt16(double value) {
+  return ToIntegral<int16_t>(value);
+}
+std::optional<int32_t> ToInt32(double value) {
+  return ToIntegral<int32_t>(value);
+}
+std::optional<uint8_t> ToUInt8(double value) {
+  return ToIntegral<uint8_t>(value);
+}
 
 double LeadingNumber(std::string_view text) {
   const size_t start = SkipBlanks(text, 0);
@@ -88,9 +96,15 @@ std::string FormatFloating(T value) {
 }
 }  // namespace
 
-std::string FormatNumber(double value) { return FormatFloating(value); }
-std::string FormatNumber(float value) { return FormatFloating(value); }
-std::string FormatInteger(int64_t value) { return std::to_string(value); }
+std::string FormatNumber(double value) {
+  return FormatFloating(value);
+}
+std::string FormatNumber(float value) {
+  return FormatFloating(value);
+}
+std::string FormatInteger(int64_t value) {
+  return std::to_string(value);
+}
 
 int16_t SaturatedInt16(double value) {
   if (std::isnan(value)) return 0;

@@ -11,10 +11,14 @@ std::optional<double> NumberOf(const TaggedValue& v) {
   return std::visit(
       [](const auto& x) -> std::optional<double> {
         using T = std::decay_t<decltype(x)>;
-        if constexpr (std::is_same_v<T, std::monostate>) return 0.0;
-        else if constexpr (std::is_same_v<T, bool>) return x ? -1.0 : 0.0;
-        else if constexpr (std::is_same_v<T, std::string>) return WholeNumber(x);
-        else return static_cast<double>(x);
+        if constexpr (std::is_same_v<T, std::monostate>)
+          return 0.0;
+        else if constexpr (std::is_same_v<T, bool>)
+          return x ? -1.0 : 0.0;
+        else if constexpr (std::is_same_v<T, std::string>)
+          return WholeNumber(x);
+        else
+          return static_cast<double>(x);
       },
       v);
 }
@@ -23,12 +27,16 @@ std::string TextOf(const TaggedValue& v) {
   return std::visit(
       [](const auto& x) -> std::string {
         using T = std::decay_t<decltype(x)>;
-        if constexpr (std::is_same_v<T, std::monostate>) return {};
-        else if constexpr (std::is_same_v<T, bool>) return x ? "True" : "False";
-        else if constexpr (std::is_same_v<T, std::string>) return x;
+        if constexpr (std::is_same_v<T, std::monostate>)
+          return {};
+        else if constexpr (std::is_same_v<T, bool>)
+          return x ? "True" : "False";
+        else if constexpr (std::is_same_v<T, std::string>)
+          return x;
         else if constexpr (std::is_same_v<T, float> || std::is_same_v<T, double>)
           return FormatNumber(x);
-        else return FormatInteger(x);
+        else
+          return FormatInteger(x);
       },
       v);
 }

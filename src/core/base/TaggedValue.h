@@ -9,16 +9,21 @@
 
 namespace velmor {
 
-using TaggedValue = std::variant<std::monostate, int16_t, int32_t, float, double, bool, std::string>;
+using TaggedValue =
+    std::variant<std::monostate, int16_t, int32_t, float, double, bool, std::string>;
 
-inline bool IsEmpty(const TaggedValue& v) { return std::holds_alternative<std::monostate>(v); }
+inline bool IsEmpty(const TaggedValue& v) {
+  return std::holds_alternative<std::monostate>(v);
+}
 
 // The value read as a number: empty gives 0, true gives -1 and false 0 (as a Basic program
 // counts them), a string gives its whole text as a number or nullopt when it is not one.
 std::optional<double> NumberOf(const TaggedValue& v);
 
 // The value read as a number, falling back to 0 where NumberOf has none.
-inline double NumberOr0(const TaggedValue& v) { return NumberOf(v).value_or(0.0); }
+inline double NumberOr0(const TaggedValue& v) {
+  return NumberOf(v).value_or(0.0);
+}
 
 // The value read as text: empty gives "", numbers their decimal text, booleans "True"/"False".
 std::string TextOf(const TaggedValue& v);

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/geometry/Geometry.h"
 #include "core/base/NumberRules.h"
+#include "core/geometry/Geometry.h"
 
 namespace velmor {
 
@@ -66,8 +66,8 @@ bool AddFigure(FigureTable& table, const PanelState& panel, const DragState& dra
   const double toStored = 100.0 / zoomPercent;
   const RowPen pen{panel.PenWidth, attributes.LineStyleIndex, panel.PenColor, panel.BrushColor,
                    attributes.FillStyleIndex};
-  const int row = AppendFigureRow(table, panel.ToolMode, drag.StartX * toStored,
-                                  drag.StartY * toStored, pen);
+  const int row =
+      AppendFigureRow(table, panel.ToolMode, drag.StartX * toStored, drag.StartY * toStored, pen);
   if (row == 0) return false;
   auto cell = [&](int col) -> TaggedValue& { return table.At(row, col); };
 

@@ -7,11 +7,11 @@
 #include <string>
 #include <string_view>
 
+#include "core/base/TaggedValue.h"
 #include "core/model/DragState.h"
 #include "core/model/FigureTable.h"
 #include "core/model/PanelState.h"
 #include "core/model/UndoState.h"
-#include "core/base/TaggedValue.h"
 
 namespace velmor {
 

@@ -1,8 +1,8 @@
 #include "core/edit/ParallelOffset.h"
 
+#include "core/base/NumberRules.h"
 #include "core/edit/FigureStore.h"
 #include "core/edit/TrimExtend.h"
-#include "core/base/NumberRules.h"
 
 namespace velmor {
 
@@ -49,9 +49,9 @@ OffsetResult OffsetParallel(FigureTable& table, DragState& drag, const PanelStat
   if (result == OffsetResult::kAdded) {
     const double toStored = 100.0 / zoomPercent;
     const RowPen pen{panel.PenWidth, lineStyleIndex, panel.PenColor, panel.BrushColor, {}};
-    const int n = AppendFigureRow(table, static_cast<int16_t>(fig::kSegment),
-                                  work.WorkPoints[2].X * toStored, work.WorkPoints[2].Y * toStored,
-                                  pen);
+    const int n =
+        AppendFigureRow(table, static_cast<int16_t>(fig::kSegment), work.WorkPoints[2].X * toStored,
+                        work.WorkPoints[2].Y * toStored, pen);
     if (n == 0) {
       result = OffsetResult::kTableFull;
     } else {

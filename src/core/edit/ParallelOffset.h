@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <string_view>
 
+#include "core/geometry/Geometry.h"
 #include "core/model/DragState.h"
 #include "core/model/FigureTable.h"
 #include "core/model/PanelState.h"
-#include "core/geometry/Geometry.h"
 
 namespace velmor {
 

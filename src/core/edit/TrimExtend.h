@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <string_view>
 
-#include "core/model/DragState.h"
 #include "core/edit/FigureStore.h"
-#include "core/model/FigureTable.h"
 #include "core/geometry/Geometry.h"
+#include "core/model/DragState.h"
+#include "core/model/FigureTable.h"
 
 namespace velmor {
 

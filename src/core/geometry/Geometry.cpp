@@ -13,7 +13,9 @@ float ToSingle(double value) {
 }
 }  // namespace
 
-double VectorLength(double dx, double dy) { return std::sqrt(dx * dx + dy * dy); }
+double VectorLength(double dx, double dy) {
+  return std::sqrt(dx * dx + dy * dy);
+}
 
 double ArcCos(double x) {
   const double under = -x * x + 1 + 1e-10;

@@ -18,7 +18,8 @@ struct DragState {
   // The corners or ends of the shape just drawn.
   float DrawX1 = 0, DrawY1 = 0, DrawX2 = 0, DrawY2 = 0;
   int16_t PickStep = 0;
-  // Picks[k][0]: row of the k-th picked segment (0 = none); Picks[k][1]: its end marker, pick::kFirstEnd or kSecondEnd.
+  // Picks[k][0]: row of the k-th picked segment (0 = none); Picks[k][1]: its end marker,
+  // pick::kFirstEnd or kSecondEnd.
   int32_t Picks[2][2] = {{0, 0}, {0, 0}};
   int16_t PickedFigure = 0;  // row found by the last hit test, 0 = none
 };

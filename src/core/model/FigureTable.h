@@ -19,10 +19,9 @@ inline constexpr int kColumns = 12;
 // Columns of every figure row.
 inline constexpr int kKind = 0, kX1 = 1, kY1 = 2, kX2 = 3, kY2 = 4;
 // Columns of segment, rectangle and circle rows (text rows give 5 to 11 other meanings).
-inline constexpr int kLineWidth = 5, kLineStyle = 6, kLineColor = 7, kFillColor = 8,
-                     kFillStyle = 9;
-inline constexpr int kArrow = 10;        // segment: 1 = arrow head at the end point
-inline constexpr int kRadius = kX2;      // circle
+inline constexpr int kLineWidth = 5, kLineStyle = 6, kLineColor = 7, kFillColor = 8, kFillStyle = 9;
+inline constexpr int kArrow = 10;         // segment: 1 = arrow head at the end point
+inline constexpr int kRadius = kX2;       // circle
 inline constexpr int kEllipseRatio = 10;  // circle
 
 // Columns of text rows.

@@ -7,9 +7,8 @@
 namespace velmor {
 
 namespace tool {
-inline constexpr int16_t kNone = 0, kSegment = 1, kRectangle = 2, kCircle = 3, kText = 4,
-                         kMove = 8, kDelete = 9, kTrimBoth = 10, kTrimOne = 11, kExtend = 12,
-                         kParallel = 13;
+inline constexpr int16_t kNone = 0, kSegment = 1, kRectangle = 2, kCircle = 3, kText = 4, kMove = 8,
+                         kDelete = 9, kTrimBoth = 10, kTrimOne = 11, kExtend = 12, kParallel = 13;
 }
 
 // What the next left drag on the canvas does instead of the tool's work.
@@ -24,9 +23,9 @@ struct PanelState {
   int16_t ArrowOn = 0;
   int16_t FrameDragMode = framedrag::kNone;
   int16_t CaptureActiveWindow = 0;
-  uint32_t PenColor = 0;    // RGB packed as red + 256 * green + 65536 * blue
+  uint32_t PenColor = 0;  // RGB packed as red + 256 * green + 65536 * blue
   uint32_t BrushColor = 0;
-  int16_t BrushStyle = 0;   // fill style index, 1 = no fill
+  int16_t BrushStyle = 0;  // fill style index, 1 = no fill
 };
 
 // The text attributes of the figure being drawn or redrawn.

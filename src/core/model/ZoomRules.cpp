@@ -82,8 +82,9 @@ int WheelScrollMove(int eighths, int singleStep) {
 
 ViewportSize InitialViewport(int clientWidth, int clientHeight, int verticalBarWidth,
                              int horizontalBarHeight, int statusBarHeight) {
-  return {std::max(clientWidth - verticalBarWidth - kCanvasViewportOrigin, 0),
-          std::max(clientHeight - horizontalBarHeight - statusBarHeight - kCanvasViewportOrigin, 0)};
+  return {
+      std::max(clientWidth - verticalBarWidth - kCanvasViewportOrigin, 0),
+      std::max(clientHeight - horizontalBarHeight - statusBarHeight - kCanvasViewportOrigin, 0)};
 }
 
 std::optional<ViewportSize> RefittedViewport(int clientWidth, int clientHeight, int left, int top,

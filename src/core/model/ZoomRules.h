@@ -53,7 +53,8 @@ struct ViewportSize {
   int Height = 0;
 };
 
-// The viewport at kCanvasViewportOrigin filling the client area but for the bars and the status bar.
+// The viewport at kCanvasViewportOrigin filling the client area but for the bars and the status
+// bar.
 ViewportSize InitialViewport(int clientWidth, int clientHeight, int verticalBarWidth,
                              int horizontalBarHeight, int statusBarHeight);
 

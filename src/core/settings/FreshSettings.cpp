@@ -14,7 +14,7 @@ Settings FreshSettings() {
   s.Set(slot::kFontSize, 12.0f);
   s.Set(slot::kFontBold, false);
   s.Set(slot::kFontItalic, false);
-  s.Set(slot::kBackColor, int32_t{0xFFFFFF});  // white boxes behind texts
+  s.Set(slot::kBackColor, int32_t{0xFFFFFF});      // white boxes behind texts
   s.Set(slot::kEllipseRatio, std::string("1.0"));  // the circle tool draws circles
   s.Set(slot::kFillStyle, std::string("塗り無"));
   s.Set(slot::kArrowOn, int16_t{1});

@@ -44,10 +44,10 @@ namespace slot {
 inline constexpr int kZoomStep = 10, kLineStyle = 11, kPenWidth = 12, kFrontColor = 13,
                      kFontName = 14, kFontSize = 15, kFontBold = 16, kFontItalic = 17,
                      kBackColor = 18, kEllipseRatio = 20, kFillStyle = 21, kArrowOn = 22,
-                     kParallelDistance = 23, kWingAngle = 31, kWingLength = 32,
-                     kCircleRadius = 33, kJpegQuality = 34, kSegmentCaption = 35,
-                     kFixedCircle = 36, kCaptionPlacement = 37, kCaptureCX = 51,
-                     kCaptureCY = 52, kCaptureDX = 53, kCaptureDY = 54;
+                     kParallelDistance = 23, kWingAngle = 31, kWingLength = 32, kCircleRadius = 33,
+                     kJpegQuality = 34, kSegmentCaption = 35, kFixedCircle = 36,
+                     kCaptionPlacement = 37, kCaptureCX = 51, kCaptureCY = 52, kCaptureDX = 53,
+                     kCaptureDY = 54;
 }
 
 // The JPEG quality to save at, from slot 34. A quality the settings dialog would show as "100"

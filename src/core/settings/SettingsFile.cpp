@@ -11,10 +11,10 @@
 #include <cstring>
 #include <limits>
 
-#include "core/base/FileReplace.h"
 #include "core/base/Cp932.h"
-#include "core/settings/FreshSettings.h"
+#include "core/base/FileReplace.h"
 #include "core/base/NumberRules.h"
+#include "core/settings/FreshSettings.h"
 
 namespace velmor {
 

@@ -12,8 +12,8 @@
 #include <span>
 #include <vector>
 
-#include "formats/metafile/MetafilePlayer.h"
 #include "formats/metafile/GdiObjects.h"
+#include "formats/metafile/MetafilePlayer.h"
 
 namespace velmor::platform::metafile {
 

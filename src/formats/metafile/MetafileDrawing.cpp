@@ -219,7 +219,9 @@ void MetafileDevice::PolyPolyline(std::span<const QPointF> points,
   }
 }
 
-void MetafileDevice::Rectangle(const LogicalBox& box) { BoxShape(box, false); }
+void MetafileDevice::Rectangle(const LogicalBox& box) {
+  BoxShape(box, false);
+}
 
 void MetafileDevice::BoxShape(const LogicalBox& box, bool ellipse) {
   const QRectF r = DeviceBox(box);
@@ -253,7 +255,9 @@ void MetafileDevice::RoundRect(const LogicalBox& box, double cornerWidth, double
   }
 }
 
-void MetafileDevice::Ellipse(const LogicalBox& box) { BoxShape(box, true); }
+void MetafileDevice::Ellipse(const LogicalBox& box) {
+  BoxShape(box, true);
+}
 
 void MetafileDevice::Arc(const LogicalBox& box, QPointF start, QPointF end, ArcKind kind) {
   const QRectF r = DeviceBox(box);
@@ -368,8 +372,8 @@ void MetafileDevice::SelectClipPath(int mode) {
   picture.addRect(QRectF(target_->rect()).adjusted(-1, -1, 1, 1));
   path_.setFillRule(rule);
   const QRegion region(path_.intersected(picture).toFillPolygon().toPolygon(), rule);
-  const bool known = mode == gdi::kRgnAnd || mode == gdi::kRgnOr || mode == gdi::kRgnXor ||
-                     mode == gdi::kRgnDiff;
+  const bool known =
+      mode == gdi::kRgnAnd || mode == gdi::kRgnOr || mode == gdi::kRgnXor || mode == gdi::kRgnDiff;
   CombineClip(region, known ? mode : gdi::kRgnCopy);  // a path clip with any other mode copies
   path_ = QPainterPath();
 }

@@ -71,7 +71,7 @@ TEST_F(FileReplaceTest, WritesThroughLinksAndKeepsThem) {
   fs::create_directories(dir_ / "real");
   const fs::path target = dir_ / "real" / "map.jpg";
   Write(target, "old");
-  fs::create_symlink("real/map.jpg", dir_ / "relative");   // relative to the link's folder
+  fs::create_symlink("real/map.jpg", dir_ / "relative");    // relative to the link's folder
   fs::create_symlink(dir_ / "relative", dir_ / "chained");  // a link to a link
   ASSERT_TRUE(ReplaceFileContents(dir_ / "chained", "new"));
   EXPECT_TRUE(fs::is_symlink(dir_ / "chained"));
@@ -120,8 +120,8 @@ TEST_F(FileReplaceTest, NameBytesAreKeptAndDecodingLossIsRefused) {
   EXPECT_EQ(fs::directory_iterator(dir_)->path().filename().string(), raw);
 
   std::string error;
-  EXPECT_FALSE(ReplaceFileContents(dir_.string() + "/\xEF\xBF\xBD\xEF\xBF\xBD-map.jpg", "x",
-                                   &error));
+  EXPECT_FALSE(
+      ReplaceFileContents(dir_.string() + "/\xEF\xBF\xBD\xEF\xBF\xBD-map.jpg", "x", &error));
   EXPECT_FALSE(error.empty());
   EXPECT_EQ(Entries(), 1u);
   EXPECT_EQ(Read(dir_.string() + "/" + raw), "jpeg");

@@ -1,11 +1,10 @@
-#include "core/base/NumberRules.h"
-
 #include <gtest/gtest.h>
 
 #include <clocale>
 #include <cmath>
 #include <limits>
 
+#include "core/base/NumberRules.h"
 #include "core/base/TaggedValue.h"
 
 namespace velmor {
@@ -23,7 +22,7 @@ TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour) {
 TEST(RoundHalfEven, IntegerConversionsRefuseWhatDoesNotFit) {
   EXPECT_EQ(ToInt16(32767.4), 32767);
   EXPECT_FALSE(ToInt16(32767.5).has_value());  // rounds to 32768
-  EXPECT_EQ(ToInt16(-32768.5), -32768);         // rounds to the even -32768
+  EXPECT_EQ(ToInt16(-32768.5), -32768);        // rounds to the even -32768
   EXPECT_FALSE(ToInt16(std::numeric_limits<double>::quiet_NaN()).has_value());
   EXPECT_EQ(ToUInt8(255.5), std::nullopt);
   EXPECT_EQ(ToUInt8(254.5), 254);

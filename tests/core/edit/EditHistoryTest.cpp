@@ -1,10 +1,9 @@
-#include "core/edit/EditHistory.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "core/edit/EditHistory.h"
 #include "core/edit/FigureStore.h"
 
 namespace velmor {

@@ -4,13 +4,13 @@
 
 #include <optional>
 
-#include "core/model/DragState.h"
 #include "core/edit/FigureStore.h"
-#include "core/model/FigureTable.h"
-#include "core/model/PanelState.h"
-#include "core/geometry/Geometry.h"
 #include "core/edit/ParallelOffset.h"
 #include "core/edit/TrimExtend.h"
+#include "core/geometry/Geometry.h"
+#include "core/model/DragState.h"
+#include "core/model/FigureTable.h"
+#include "core/model/PanelState.h"
 
 namespace velmor::testing {
 

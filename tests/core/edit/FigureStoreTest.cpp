@@ -1,9 +1,9 @@
-#include "core/edit/FigureStore.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <variant>
+
+#include "core/edit/FigureStore.h"
 
 namespace velmor {
 namespace {
@@ -87,7 +87,8 @@ TEST_F(FigureStoreTest, CircleAndTextRowsTakeTheirOwnColumns) {
   EXPECT_EQ(table.Num(2, fig::kX1), 4);
   EXPECT_EQ(std::get<std::string>(table.At(2, fig::text::kString)), "日本語");
   EXPECT_EQ(std::get<std::string>(table.At(2, fig::text::kFontName)), "ＭＳ ゴシック");
-  EXPECT_EQ(std::get<float>(table.At(2, fig::text::kFontSize)), 12.0f);  // slot values keep their type
+  EXPECT_EQ(std::get<float>(table.At(2, fig::text::kFontSize)),
+            12.0f);  // slot values keep their type
   EXPECT_EQ(std::get<bool>(table.At(2, fig::text::kBold)), true);
   EXPECT_EQ(std::get<double>(table.At(2, fig::text::kAngle)), -45.5);
   EXPECT_EQ(std::get<bool>(table.At(2, fig::text::kItalic)), false);

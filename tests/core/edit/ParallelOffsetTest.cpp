@@ -1,8 +1,7 @@
-#include "core/edit/ParallelOffset.h"
-
 #include <gtest/gtest.h>
 
 #include "core/edit/EditSession.h"
+#include "core/edit/ParallelOffset.h"
 
 namespace velmor {
 namespace {

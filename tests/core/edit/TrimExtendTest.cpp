@@ -1,11 +1,10 @@
-#include "core/edit/TrimExtend.h"
-
 #include <gtest/gtest.h>
 
 #include <ostream>
 #include <string>
 
 #include "core/edit/EditSession.h"
+#include "core/edit/TrimExtend.h"
 
 namespace velmor {
 namespace {

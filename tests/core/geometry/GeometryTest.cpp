@@ -1,6 +1,6 @@
-#include "core/geometry/Geometry.h"
-
 #include <gtest/gtest.h>
+
+#include "core/geometry/Geometry.h"
 
 namespace velmor {
 namespace {
@@ -12,8 +12,8 @@ TEST(VectorLength, IsTheEuclideanLength) {
 
 TEST(DirectionAngle, CarriesTheRoutinesOwnSmallErrors) {
   EXPECT_NEAR(DirectionAngle(1, 0), -6.28317530717958, 1e-12);  // -2pi + 1e-5
-  EXPECT_NEAR(DirectionAngle(0, 1), -4.71238898038469, 1e-12);   // 90 degrees
-  EXPECT_NEAR(DirectionAngle(0, -1), -1.5707963267949, 1e-12);   // 270 degrees
+  EXPECT_NEAR(DirectionAngle(0, 1), -4.71238898038469, 1e-12);  // 90 degrees
+  EXPECT_NEAR(DirectionAngle(0, -1), -1.5707963267949, 1e-12);  // 270 degrees
   EXPECT_NEAR(DirectionAngle(-1, 0), -kPi - 1e-5, 1e-9);
   // dy above -1e-10 counts as upward: near -2pi, not near 0.
   EXPECT_NEAR(DirectionAngle(1, -5e-11), -2 * kPi + 1e-5, 1e-9);

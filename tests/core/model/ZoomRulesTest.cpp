@@ -35,7 +35,7 @@ TEST(ZoomRulesTest, FrameIsNormalizedInEitherDirectionHalfToEven) {
   ViewState view;
   drag.StartX = 50.5f, drag.EndX = 10.5f, drag.StartY = 3.5f, drag.EndY = 8.0f;
   NormalizeFrame(drag, view);
-  EXPECT_EQ(view.FrameLeft, 10);   // 10.5 to the even 10
+  EXPECT_EQ(view.FrameLeft, 10);  // 10.5 to the even 10
   EXPECT_EQ(view.FrameWidth, 40);
   EXPECT_EQ(view.FrameTop, 4);     // 3.5 to the even 4
   EXPECT_EQ(view.FrameHeight, 4);  // 4.5 to the even 4
@@ -77,9 +77,9 @@ TEST(ZoomRulesTest, BarsFitTheCanvasAndTheWheelMovesThem) {
   EXPECT_EQ(huge.SingleStep, 1);
   EXPECT_EQ(FitScroll(10, 0).PageStep, 1);
 
-  EXPECT_EQ(WheelScrollMove(120, 40), 120);   // three small steps a notch
+  EXPECT_EQ(WheelScrollMove(120, 40), 120);  // three small steps a notch
   EXPECT_EQ(WheelScrollMove(-240, 40), -240);
-  EXPECT_EQ(WheelScrollMove(1, 10), 1);       // a touchpad's finest move still moves
+  EXPECT_EQ(WheelScrollMove(1, 10), 1);  // a touchpad's finest move still moves
   EXPECT_EQ(WheelScrollMove(-1, 10), -1);
   EXPECT_EQ(WheelScrollMove(0, 10), 0);
 }

@@ -241,16 +241,16 @@ TEST(ParseSettings, UndecodableBytesDoNotStopTheRead) {
 // are written from their values.
 TEST(ParseSettings, UnusedSlotsKeepTheirExactBytes) {
   std::vector<std::string> lines(Settings::kSlotCount);
-  lines[0] = "\"\x81 \xFF\xFC\"";         // no valid CP932
-  lines[1] = "0010";                       // a number in a form the program would not write
-  lines[2] = "  1.50  ";                   // blanks around it
+  lines[0] = "\"\x81 \xFF\xFC\"";  // no valid CP932
+  lines[1] = "0010";               // a number in a form the program would not write
+  lines[2] = "  1.50  ";           // blanks around it
   lines[3] = "#true#";
   lines[4] = "\"open quote, and a comma";
   lines[5] = "\"closed\" and after";
   lines[6] = "\x82\xA0 unquoted \x80";
-  lines[18] = "\"\xFF\"";                   // slot 19, between used ones
+  lines[18] = "\"\xFF\"";  // slot 19, between used ones
   lines[99] = "1e3";
-  lines[slot::kZoomStep - 1] = "0025";     // used: written as the program writes it
+  lines[slot::kZoomStep - 1] = "0025";  // used: written as the program writes it
   lines[slot::kLineStyle - 1] = "\"\x8E\xC0\x90\xFC\"";
   std::string file;
   for (const std::string& line : lines) file += line + "\r\n";
