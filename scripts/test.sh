@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Velmor and runs every test: unit, widget and end-to-end tests
+# Installs what is missing, checks the source (scripts/lint.sh: layering, formatting,
+# clang-tidy on the core), builds Velmor and runs every test: unit, widget and end-to-end tests
 # in the normal build, the Debian package built, installed and run (scripts/package.sh), then
 # the hardening stage (the suite again under AddressSanitizer and
 # UndefinedBehaviorSanitizer, and every fuzz target for FUZZ_SECONDS, 10 s by default).
@@ -10,6 +11,8 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 build=${VELMOR_BUILD_DIR:-build}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+echo "== the source: layering, formatting, clang-tidy"
+bash scripts/lint.sh "$build"
 cmake --build "$build" -j"$(nproc)"
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)" --timeout 600
 bash scripts/package.sh "$build"
