@@ -23,8 +23,8 @@ class Converter {
 
   // iconv_open's failure value is (iconv_t)-1 by its contract.
   bool Usable() const {
-    return cd_ != reinterpret_cast<iconv_t>(-1);
-  }  // NOLINT(performance-no-int-to-ptr)
+    return cd_ != reinterpret_cast<iconv_t>(-1);  // NOLINT(performance-no-int-to-ptr)
+  }
   iconv_t Get() const { return cd_; }
 
  private:
