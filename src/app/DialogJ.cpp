@@ -257,7 +257,7 @@ void DialogJ::PickCentrePosition() {
   // Where the platform keeps the pointer to itself (Wayland), say so rather than make the user
   // wait for a wrong point.
   if (!cursorReader_()) {
-    platform::ShowMessage(dialogj_text::kPointerUnknown, QStringLiteral("Velmor"),
+    platform::ShowMessage(dialogj_text::kPointerUnknown, platform::kProgramName,
                           platform::MsgIcon::Exclamation, platform::MsgButtons::Ok);
     return;
   }
@@ -268,8 +268,7 @@ void DialogJ::PickCentrePosition() {
   platform::ProcessPendingEvents();
   platform::ShowMessage(QStringLiteral("中心位置にマウスを移動して下さい") +
                             QStringLiteral("\r\n") + QStringLiteral("３秒後に位置を取得します"),
-                        QStringLiteral("Velmor"), platform::MsgIcon::None,
-                        platform::MsgButtons::Ok);
+                        platform::kProgramName, platform::MsgIcon::None, platform::MsgButtons::Ok);
   if (!alive) return;
   ShowMainWindow(false);
   hide();
@@ -293,7 +292,7 @@ void DialogJ::PickCentrePosition() {
   activateWindow();
   picking_ = false;
   if (!pointer)
-    platform::ShowMessage(dialogj_text::kPointerUnknown, QStringLiteral("Velmor"),
+    platform::ShowMessage(dialogj_text::kPointerUnknown, platform::kProgramName,
                           platform::MsgIcon::Exclamation, platform::MsgButtons::Ok);
 }
 

@@ -67,7 +67,7 @@ Form1::Form1(const QString& settingsFolder, QWidget* parent)
     : QMainWindow(parent),
       settingsFile_(Qs(SettingsFilePath(QDir(settingsFolder).absolutePath().toStdString()))) {
   setObjectName(QStringLiteral("Form1"));
-  setWindowTitle(QStringLiteral("Velmor"));
+  setWindowTitle(platform::kProgramName);
   setWindowIcon(VelmorIcon(QStringLiteral("app")));
   exitProgram = [] {
     std::fflush(nullptr);

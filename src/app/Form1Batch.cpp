@@ -17,7 +17,7 @@ namespace velmor {
 
 namespace {
 
-const QString kProgramName = QStringLiteral("Velmor");
+using platform::kProgramName;
 
 batch::StampLook PanelStampLook(const Form1& form) {
   batch::StampLook look;

@@ -50,7 +50,7 @@ void Form1::OffsetParallel() {
                             platform::MsgIcon::Exclamation);
       break;
     case OffsetResult::kTableFull:
-      platform::ShowMessage(Qs(kTableFullMessage), QStringLiteral("Velmor"));
+      platform::ShowMessage(Qs(kTableFullMessage), platform::kProgramName);
       break;
     case OffsetResult::kAdded:
       break;

@@ -14,7 +14,7 @@
 namespace velmor {
 
 namespace {
-const QString kProgramName = QStringLiteral("Velmor");
+using platform::kProgramName;
 }  // namespace
 
 bool Form1::AddFigure() {

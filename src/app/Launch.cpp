@@ -12,6 +12,7 @@
 
 #include "app/CommandLine.h"
 #include "app/Form1.h"
+#include "core/model/ControlIndexes.h"
 #include "platform/Modal.h"
 
 namespace velmor {
@@ -19,9 +20,6 @@ namespace velmor {
 namespace {
 
 constexpr int kRetryMs = 200;
-constexpr int kOpenButton = 2;
-constexpr int kCaptureButton = 15;
-constexpr int kActiveWindowToggle = 16;
 
 // Answers the next open dialog with a path, and passes everything else on.
 class AnswerOpenWith final : public platform::ModalHandler {
@@ -98,11 +96,11 @@ void StartCapture(Form1& form, const QString& kind) {
     form.Command5->click();
     return;
   }
-  QAction* toggle = form.Toolbar1Buttons.at(kActiveWindowToggle);
+  QAction* toggle = form.Toolbar1Buttons.at(toolbar::kCaptureTarget);
   const bool wantActive = kind == QLatin1String("window");
   // The toggle shows which capture it is, as if the user had pressed it.
   if (toggle->isChecked() != wantActive) toggle->trigger();
-  form.Toolbar1Buttons.at(kCaptureButton)->trigger();
+  form.Toolbar1Buttons.at(toolbar::kCapture)->trigger();
 }
 
 }  // namespace
@@ -110,7 +108,7 @@ void StartCapture(Form1& form, const QString& kind) {
 void OpenAsOpenCommand(Form1& form, const QString& path) {
   AnswerOpenWith answer(platform::Modal(), path);
   const HandlerInForce inForce(answer);
-  form.Toolbar1_ButtonClick(kOpenButton);
+  form.Toolbar1_ButtonClick(toolbar::kOpen);
 }
 
 void CarryOutRequest(Form1& form, const platform::LaunchRequest& request) {

@@ -7,13 +7,14 @@
 #include <memory>
 
 #include "capture/CaptureHost.h"
+#include "platform/Modal.h"
 
 namespace velmor {
 
 class FullScreenSelector;
 
 namespace capture_text {
-inline const QString kTitle = QStringLiteral("Velmor");
+inline const QString& kTitle = platform::kProgramName;
 inline const QString kScreenFailed = QStringLiteral("画面全体を取得できませんでした。");
 inline const QString kActiveWindowFailed = QStringLiteral("アクティブ画面を取得できませんでした。");
 inline const QString kRectangleFailed = QStringLiteral("取得中にエラーが発生しました");

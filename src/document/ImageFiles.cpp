@@ -12,7 +12,7 @@
 namespace velmor::document {
 
 namespace {
-const QString kProgramName = QStringLiteral("Velmor");
+using platform::kProgramName;
 const QString kImageFilter = QStringLiteral("画像ﾌｧｲﾙ|*.jpg;*.bmp");
 // The open dialog also lists the other names the loader reads.
 const QString kOpenFilter = QStringLiteral("画像ﾌｧｲﾙ|*.jpg;*.bmp;*.jpeg;*.png");

@@ -10,6 +10,9 @@ class QDialog;
 
 namespace velmor::platform {
 
+// The program's name: the main window's title and the title of its messages.
+inline const QString kProgramName = QStringLiteral("Velmor");
+
 enum class MsgIcon { None, Information, Exclamation, Question, Stop };
 enum class MsgButtons { Ok, OkCancel, YesNo };
 enum class MsgResult { Ok, Cancel, Yes, No };
