@@ -58,7 +58,8 @@ QStringList ListAccepted(const QString& folder) {
 }
 
 std::optional<BatchProblem> ProcessPicture(const QString& path, const Settings& settings,
-                                           uint8_t jpegQuality, StampSurface& surface) {
+                                           uint8_t jpegQuality, StampSurface& surface,
+                                           std::set<std::string>* sweptFolders) {
   const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
   const QString sourceName = path.mid(slash + 1);
   const std::optional<OutputName> output = SplitOutputName(sourceName.toStdString());
@@ -92,7 +93,7 @@ std::optional<BatchProblem> ProcessPicture(const QString& path, const Settings& 
   if (!source.IsOpen()) return refused(why);
   const platform::SafeFolder out = source.OpenSubfolder(output->SubFolder, &why);
   if (!out.IsOpen()) return refused(why);
-  out.RemoveStaleTemporaries();
+  if (!sweptFolders || sweptFolders->insert(output->SubFolder).second) out.RemoveStaleTemporaries();
   std::string bytes;
   if (!platform::EncodeSurfaceAsJpeg(target.Surface, target.Surface.width(),
                                      target.Surface.height(), jpegQuality, &bytes, &why))
@@ -130,9 +131,11 @@ BatchSummary RunBatch(const BatchRequest& request, BatchHost& host) {
   const QStringList listing = ListAccepted(folder);
   host.Listed(listing);
   summary.Listed = static_cast<int>(listing.size());
+  std::set<std::string> swept;
   for (int i = summary.Listed - 1, done = 1; i >= 0; --i, ++done) {
     const QString& path = listing[i];
-    const std::optional<BatchProblem> problem = ProcessPicture(path, settings, quality, host);
+    const std::optional<BatchProblem> problem =
+        ProcessPicture(path, settings, quality, host, &swept);
     if (problem)
       summary.Problems.push_back(*problem);
     else

@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -86,8 +87,11 @@ QStringList ListAccepted(const QString& folder);
 
 // Decodes, stamps and writes one file; nothing when its copy was written. The picture is read
 // before anything is presented, so an unreadable one leaves the surface as it was.
+// `sweptFolders`, when given, names the output folders whose stale temporaries this run has
+// already removed, so that a run sweeps each folder once rather than once per picture.
 std::optional<BatchProblem> ProcessPicture(const QString& path, const Settings& settings,
-                                           uint8_t jpegQuality, StampSurface& surface);
+                                           uint8_t jpegQuality, StampSurface& surface,
+                                           std::set<std::string>* sweptFolders = nullptr);
 
 // The message listing the files that could not be done (at most 20 named); empty for none.
 QString ProblemsMessage(const std::vector<BatchProblem>& problems);
