@@ -157,6 +157,7 @@ CommandLine ParseCommandLine(const QStringList& arguments, const QString& workin
                          .arg(kMaxDelaySeconds)
                          .arg(parser.value(delay)));
     result.request.delaySeconds = seconds;
+    result.request.noDelay = seconds == 0;
   }
   if (parser.isSet(batch)) {
     if (!result.request.IsEmpty())

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSlider>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -22,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/CaptureDelay.h"
 #include "app/ColorSwatch.h"
 #include "app/Icons.h"
 #include "app/Shortcuts.h"
@@ -87,6 +89,7 @@ Form1::Form1(const QString& settingsFolder, QWidget* parent)
   BuildLeftStrip();
   BuildViewport();
   BuildStatusBar();
+  countdown_ = std::make_unique<CaptureDelay>(*Stb1Panels.at(status::kPrompt));
   client_->installEventFilter(this);
   Picture1->installEventFilter(this);
   Picture2->installEventFilter(this);
@@ -140,6 +143,17 @@ void Form1::BuildToolbar() {
       w->setObjectName(QStringLiteral("Toolbar1_%1").arg(info.index));
     Toolbar1Buttons[info.index] = action;
   }
+  Toolbar1->addSeparator()->setObjectName(QStringLiteral("DelaySeparator"));
+  DelayBox = new QSpinBox(Toolbar1);
+  DelayBox->setObjectName(QStringLiteral("DelayBox"));
+  DelayBox->setRange(0, kMaxCaptureDelaySeconds);
+  DelayBox->setSuffix(delay_text::kSuffix);
+  DelayBox->setSpecialValueText(delay_text::kNoDelay);
+  DelayBox->setToolTip(delay_text::kTooltip);
+  Toolbar1->addWidget(DelayBox)->setObjectName(QStringLiteral("DelayBoxAction"));
+  // The start-up sets the box with signals blocked, so the first prompt stays.
+  connect(DelayBox, &QSpinBox::valueChanged, this,
+          [this] { SetStatus(status::kPrompt, delay_text::kHint); });
 }
 
 void Form1::BuildToolPanel() {
@@ -276,8 +290,9 @@ void Form1::BuildLeftStrip() {
   Command5->setToolTip(QStringLiteral("設定した矩形位置をキャプチャします。"));
   Command5->setIcon(VelmorIcon(QStringLiteral("capture-rect")));
   Command5->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-  connect(Command5, &QToolButton::clicked, this,
-          [this] { RunTrapped([this] { Command5_Click(); }); });
+  connect(Command5, &QToolButton::clicked, this, [this] {
+    RunTrapped([this] { Countdown().Run(DelayBox->value(), [this] { Command5_Click(); }); });
+  });
   column->addWidget(Command5, 0, Qt::AlignHCenter);
 
   // Present on the window but never shown: nothing makes them available to the user.
@@ -413,6 +428,10 @@ void Form1::Form_Load() {
   panel.ArrowOn = Int16Or0(settings.Get(slot::kArrowOn));
   Command2->setText(panel.ArrowOn != 0 ? QStringLiteral("→") : QStringLiteral("―"));
   Text6->setText(Qs(settings.Text(slot::kParallelDistance)));
+  {
+    const QSignalBlocker block(DelayBox);
+    DelayBox->setValue(CaptureDelaySecondsOf(settings.Get(slot::kCaptureDelay)));
+  }
 
   for (const QString& style : LineStyleNames()) Combo1->addItem(style);
   SelectItemWithText(Combo1, Qs(settings.Text(slot::kLineStyle)));
@@ -443,6 +462,7 @@ bool Form1::SaveSettings() {
   settings.Set(slot::kFillStyle, Combo3->currentText().toStdString());
   settings.Set(slot::kArrowOn, panel.ArrowOn);
   settings.Set(slot::kParallelDistance, Text6->text().toStdString());
+  settings.Set(slot::kCaptureDelay, static_cast<int16_t>(DelayBox->value()));
   // A file that could not be read is not replaced by defaults.
   if (!settingsReadable_) return false;
   // The user's configuration folder may not exist before the first exit.

@@ -31,6 +31,7 @@ class QMenu;
 class QPushButton;
 class QScrollBar;
 class QSlider;
+class QSpinBox;
 class QStatusBar;
 class QToolBar;
 class QToolButton;
@@ -39,6 +40,7 @@ class QWheelEvent;
 namespace velmor {
 
 class CanvasWidget;
+class CaptureDelay;
 class ColorSwatch;
 class ScreenCapture;
 namespace platform {
@@ -183,6 +185,8 @@ class Form1 : public QMainWindow, public CaptureHost {
   int16_t CaptureActiveWindow() const override { return panel.CaptureActiveWindow; }
   const Settings& CurrentSettings() const override { return settings; }
   ScreenCapture& Capture();
+  // The countdown of DelayBox's seconds before the toolbar's capture and 矩形.
+  CaptureDelay& Countdown() { return *countdown_; }
 
   // ---- Batch ----
   void BatchStampFolder();
@@ -197,6 +201,7 @@ class Form1 : public QMainWindow, public CaptureHost {
   std::map<int, QAction*> HelpK;
   QToolBar* Toolbar1 = nullptr;
   std::map<int, QAction*> Toolbar1Buttons;  // 1..19, separators included
+  QSpinBox* DelayBox = nullptr;             // after the buttons: seconds before a capture
   QToolBar* Toolbar2 = nullptr;
   QWidget* Picture3 = nullptr;
   QLineEdit* Text1 = nullptr;
@@ -254,6 +259,7 @@ class Form1 : public QMainWindow, public CaptureHost {
   QString settingsFile_;
   std::unique_ptr<platform::GdiCanvas> canvas_;
   std::unique_ptr<ScreenCapture> capture_;
+  std::unique_ptr<CaptureDelay> countdown_;
   QWidget* client_ = nullptr;
   QWidget* leftStrip_ = nullptr;
   bool exiting_ = false;

@@ -1,8 +1,10 @@
 // The File and Help menus and the toolbar: each item calls one operation under the error trap.
 #include <QAction>
+#include <QSpinBox>
 #include <QToolButton>
 
 #include "app/AboutMessage.h"
+#include "app/CaptureDelay.h"
 #include "app/DialogJ.h"
 #include "app/Form1.h"
 #include "app/Icons.h"
@@ -68,11 +70,14 @@ void Form1::Toolbar1_ButtonClick(int index) {
         PasteImage();
         break;
       case toolbar::kCapture:
-        ClearFigures(figures, undo);
-        FiguresDropped();
-        // The canvas goes back to the picture's size with the zoom, even if the capture fails.
-        ZoomActualSize();
-        CaptureScreen();
+        // Nothing of the capture happens before the countdown: Esc leaves the figures.
+        Countdown().Run(DelayBox->value(), [this] {
+          ClearFigures(figures, undo);
+          FiguresDropped();
+          // The canvas goes back to the picture's size with the zoom, even if the capture fails.
+          ZoomActualSize();
+          CaptureScreen();
+        });
         break;
       case toolbar::kCaptureTarget: {
         QAction* toggle = Toolbar1Buttons.at(toolbar::kCaptureTarget);

@@ -2,6 +2,7 @@
 // edit; dropping the figures forgets them all.
 #include <QToolButton>
 
+#include "app/CaptureDelay.h"
 #include "app/Form1.h"
 #include "core/edit/TrimExtend.h"
 #include "core/model/ControlIndexes.h"
@@ -41,6 +42,8 @@ void Form1::RDOB_Click() {
 }
 
 void Form1::CancelPendingAction() {
+  // A countdown to a capture is what Esc gives up first; an armed frame stays armed.
+  if (Countdown().Cancel()) return;
   panel.FrameDragMode = framedrag::kNone;
   if (drag.Picks[0][0] == 0 && drag.Picks[1][0] == 0) return;
   ResetPicks();  // takes the pick mark away with a refresh

@@ -8,8 +8,10 @@
 #include <QTimer>
 #include <QToolButton>
 #include <cstdio>
+#include <optional>
 #include <vector>
 
+#include "app/CaptureDelay.h"
 #include "app/CommandLine.h"
 #include "app/Form1.h"
 #include "core/model/ControlIndexes.h"
@@ -124,7 +126,11 @@ void CarryOutRequest(Form1& form, const platform::LaunchRequest& request) {
   if (request.capture.isEmpty()) return;
   const QPointer<Form1> target(&form);
   if (request.delaySeconds > 0) platform::Modal().WaitWithEvents(request.delaySeconds);
-  if (target) StartCapture(*target, request.capture);
+  if (!target) return;
+  // A --delay of its own stands in for the toolbar's; without one, the toolbar's counts down.
+  std::optional<CaptureDelay::Skipped> ownDelay;
+  if (request.delaySeconds > 0 || request.noDelay) ownDelay.emplace(target->Countdown());
+  StartCapture(*target, request.capture);
 }
 
 void CarryOutAfterStart(Form1& form, const platform::LaunchRequest& request) {

@@ -34,7 +34,7 @@ QByteArray LaunchRequest::Encode() const {
   QJsonObject object;
   if (!file.isEmpty()) object.insert(QStringLiteral("file"), file);
   if (!capture.isEmpty()) object.insert(QStringLiteral("capture"), capture);
-  if (delaySeconds != 0) object.insert(QStringLiteral("delay"), delaySeconds);
+  if (delaySeconds != 0 || noDelay) object.insert(QStringLiteral("delay"), delaySeconds);
   return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
 }
 
@@ -55,12 +55,14 @@ std::optional<LaunchRequest> LaunchRequest::Decode(const QByteArray& line) {
       request.delaySeconds = it->toDouble();
       if (!(request.delaySeconds >= 0 && request.delaySeconds <= kMaxDelaySeconds))
         return std::nullopt;
+      request.noDelay = request.delaySeconds == 0;
     } else {
       return std::nullopt;
     }
   }
   if (request.IsEmpty()) return std::nullopt;
-  if (request.delaySeconds != 0 && request.capture.isEmpty()) return std::nullopt;
+  if ((request.delaySeconds != 0 || request.noDelay) && request.capture.isEmpty())
+    return std::nullopt;
   return request;
 }
 

@@ -16,6 +16,8 @@ struct LaunchRequest {
   QString file;             // absolute path of a picture to open; empty for none
   QString capture;          // "screen", "window", "rect" or empty
   double delaySeconds = 0;  // before the capture
+  // --delay 0: the capture starts at once, without the toolbar's delay.
+  bool noDelay = false;
 
   bool IsEmpty() const { return file.isEmpty() && capture.isEmpty(); }
   // One line of JSON, ending in a newline.

@@ -80,11 +80,17 @@ class CommandLineTest : public QObject {
       QVERIFY(!c.exitNow);
       QCOMPARE(c.request.capture, QString::fromLatin1(kind));
       QCOMPARE(c.request.delaySeconds, 0.0);
+      QVERIFY(!c.request.noDelay);
     }
     const CommandLine delayed = Parse({"--capture=rect", "--delay", "2.5"});
     QVERIFY(!delayed.exitNow);
     QCOMPARE(delayed.request.capture, QStringLiteral("rect"));
     QCOMPARE(delayed.request.delaySeconds, 2.5);
+    QVERIFY(!delayed.request.noDelay);
+    const CommandLine atOnce = Parse({"--capture", "screen", "--delay", "0"});
+    QVERIFY(!atOnce.exitNow);
+    QCOMPARE(atOnce.request.delaySeconds, 0.0);
+    QVERIFY(atOnce.request.noDelay);
   }
 
   void batchTakesAFolderFromTheWorkingFolder() {

@@ -5,11 +5,13 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolButton>
 #include <QtTest>
 
 #include "app/CommandLine.h"
 #include "app/Launch.h"
 #include "core/model/ControlIndexes.h"
+#include "core/settings/Settings.h"
 #include "support/FakeModal.h"
 #include "support/FormFixture.h"
 #include "view/CanvasWidget.h"
@@ -97,6 +99,48 @@ class LaunchTest : public QObject {
     QCOMPARE(f.form->windowTitle(), QStringLiteral("Velmor"));
     QTRY_COMPARE(f.form->windowTitle(), QStringLiteral("Velmor  later-1.png"));
     QCOMPARE(f.form->Picture2->ScaleWidth(), 30);
+  }
+
+  // A capture asked for with --delay waits those seconds instead of the toolbar's delay,
+  // --delay 0 none at all; without --delay the toolbar's delay counts down.
+  void theCommandLinesDelayTakesTheToolbarsPlace_data() {
+    QTest::addColumn<double>("delay");
+    QTest::addColumn<bool>("noDelay");
+    QTest::addColumn<QList<double>>("waits");
+    QTest::addColumn<int>("countdownTexts");
+    // The fixed rectangle's own wait of 1 s comes last each time.
+    QTest::newRow("--delay 2") << 2.0 << false << QList<double>{2.0, 1.0} << 0;
+    QTest::newRow("--delay 0") << 0.0 << true << QList<double>{1.0} << 0;
+    QTest::newRow("no --delay") << 0.0 << false << QList<double>{1.0, 1.0, 1.0, 1.0} << 3;
+  }
+  void theCommandLinesDelayTakesTheToolbarsPlace() {
+    QFETCH(double, delay);
+    QFETCH(bool, noDelay);
+    QFETCH(QList<double>, waits);
+    QFETCH(int, countdownTexts);
+    velmor::Settings s;
+    s.Set(velmor::slot::kCaptureCX, 400.0);
+    s.Set(velmor::slot::kCaptureCY, 300.0);
+    s.Set(velmor::slot::kCaptureDX, 200.0);
+    s.Set(velmor::slot::kCaptureDY, 100.0);
+    s.Set(velmor::slot::kCaptureDelay, int16_t{3});
+    FakeModal modal;
+    FormFixture f(&s);
+    int counted = 0;
+    modal.onWait = [&](double) {
+      if (f.form->Status(velmor::status::kPrompt).startsWith(QStringLiteral("キャプチャまで")))
+        ++counted;
+    };
+    velmor::CarryOutRequest(*f.form, {QString(), QStringLiteral("rect"), delay, noDelay});
+    QCOMPARE(QList<double>(modal.waits.begin(), modal.waits.end()), waits);
+    QCOMPARE(counted, countdownTexts);
+    QCOMPARE(f.form->CutPic.size(), QSize(200, 100));  // the capture ran
+    QVERIFY(modal.messages.empty());
+
+    // The toolbar's delay is the box's again for the user's next capture.
+    modal.waits.clear();
+    f.form->Command5->click();
+    QCOMPARE(modal.waits.size(), size_t{4});
   }
 
   void theBatchReportsEachSkippedFileAndEndsWithOne() {

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QToolBar>
 #include <QToolButton>
 #include <QtTest>
@@ -93,7 +94,11 @@ class MenusToolbarTest : public QObject {
         {9, "全体"},    {11, "切り取り"}, {12, "コピー"},        {13, "貼付け"}, {15, "ｷｬﾌﾟﾁｬ"},
         {16, "全画面"}, {18, "設定"},     {19, "作図付きコピー"}};
     const QList<QAction*> inOrder = f.form->Toolbar1->actions();
-    QCOMPARE(inOrder.size(), 19);
+    // The delay box follows the buttons, behind a separator of its own.
+    QCOMPARE(inOrder.size(), 21);
+    QVERIFY(inOrder[19]->isSeparator());
+    QCOMPARE(f.form->Toolbar1->widgetForAction(inOrder[20]),
+             static_cast<QWidget*>(f.Find<QSpinBox>("DelayBox")));
     for (int i = 1; i <= 19; ++i) {
       QAction* button = Button(f, i);
       QVERIFY2(button, qPrintable(QString::number(i)));
@@ -106,6 +111,23 @@ class MenusToolbarTest : public QObject {
       }
       QCOMPARE(button->isCheckable(), i == 16);
     }
+  }
+
+  void delayBoxOffersZeroToTenSecondsAndHintsWhenChanged() {
+    FormFixture f;
+    auto* box = f.Find<QSpinBox>("DelayBox");
+    QVERIFY(box);
+    QCOMPARE(box->parentWidget(), static_cast<QWidget*>(f.form->Toolbar1));
+    QCOMPARE(box->toolTip(), QStringLiteral("キャプチャまでの待ち時間"));
+    QCOMPARE(box->minimum(), 0);
+    QCOMPARE(box->maximum(), 10);
+    QCOMPARE(box->text(), QStringLiteral("遅延なし"));
+    box->setValue(12);
+    QCOMPARE(box->text(), QStringLiteral("10秒"));
+    QCOMPARE(f.form->Status(velmor::status::kPrompt),
+             QStringLiteral("設定した秒数を待ってからキャプチャします。"));
+    box->stepBy(-9);
+    QCOMPARE(box->text(), QStringLiteral("1秒"));
   }
 
   void fileMenuAndToolbarDispatchOpenAndSave() {

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QtTest>
 
 #include "app/ColorSwatch.h"
@@ -173,6 +174,7 @@ class StartupTest : public QObject {
     s.Set(slot::kFillStyle, std::string("横線"));
     s.Set(slot::kArrowOn, int16_t{1});
     s.Set(slot::kParallelDistance, std::string("-12.5"));
+    s.Set(slot::kCaptureDelay, int16_t{3});
     s.Set(77, std::string("kept as it was"));
     FormFixture f(&s);
     const std::string before = f.IniBytes();
@@ -196,6 +198,52 @@ class StartupTest : public QObject {
     QCOMPARE(saved.Text(slot::kFillStyle), std::string("横線"));
     QCOMPARE(saved.Text(slot::kLineStyle), std::string());
     QVERIFY(f.IniBytes().find("2.5\r\n") != std::string::npos);
+  }
+
+  // Slot 24 holds the toolbar's delay in whole seconds, 0 to 10; anything else starts at 0, and
+  // the exit writes the box's value over whatever the slot held.
+  void captureDelayComesFromSlot24AndGoesBack_data() {
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<int>("seconds");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("7") << QByteArray("7") << 7 << "7秒";
+    QTest::newRow("10") << QByteArray("10") << 10 << "10秒";
+    QTest::newRow("0") << QByteArray("0") << 0 << "遅延なし";
+    QTest::newRow("11") << QByteArray("11") << 0 << "遅延なし";
+    QTest::newRow("-1") << QByteArray("-1") << 0 << "遅延なし";
+    QTest::newRow("40000") << QByteArray("40000") << 0 << "遅延なし";
+    QTest::newRow("empty") << QByteArray() << 0 << "遅延なし";
+    QTest::newRow("text") << QByteArray("\"abc\"") << 0 << "遅延なし";
+    QTest::newRow("boolean") << QByteArray("#TRUE#") << 0 << "遅延なし";
+    QTest::newRow("2.5 rounds to even") << QByteArray("2.5") << 2 << "2秒";
+  }
+  void captureDelayComesFromSlot24AndGoesBack() {
+    QFETCH(QByteArray, stored);
+    QFETCH(int, seconds);
+    QFETCH(QString, shown);
+    std::string bytes;
+    for (int i = 1; i <= 100; ++i)
+      bytes += (i == slot::kCaptureDelay ? stored.toStdString() : std::string()) + "\r\n";
+    const auto f = FormFixture::WithFileBytes(bytes);
+    auto* box = f->Find<QSpinBox>("DelayBox");
+    QVERIFY(box);
+    QCOMPARE(box->value(), seconds);
+    QCOMPARE(box->text(), shown);
+    // Loading the box is no user's choice: the first prompt stays.
+    QCOMPARE(f->form->Status(velmor::status::kPrompt),
+             QStringLiteral("画像を開くかキャプチャして下さい。"));
+    f->form->close();
+    const QList<QByteArray> lines = QByteArray::fromStdString(f->IniBytes()).split('\n');
+    QCOMPARE(lines.size(), 101);  // 100 lines, each ending in CR LF
+    QCOMPARE(lines[slot::kCaptureDelay - 1], QByteArray::number(seconds) + '\r');
+  }
+
+  void aDelayChosenInTheBoxIsSavedAsAWholeNumber() {
+    FormFixture f;
+    f.Find<QSpinBox>("DelayBox")->setValue(6);
+    f.form->SaveSettingsAndExit();
+    QVERIFY(f.form->settings.Get(slot::kCaptureDelay) == velmor::TaggedValue(int16_t{6}));
+    QCOMPARE(f.IniSettings().Number(slot::kCaptureDelay), 6.0);
   }
 
   void penWidthTwoPointFiveComesBackAsTwo() {

@@ -72,6 +72,7 @@ class InstanceHandOffTest : public QObject {
     QTest::newRow("unknown capture") << QByteArray("{\"capture\":\"all\"}\n");
     QTest::newRow("negative delay") << QByteArray("{\"capture\":\"rect\",\"delay\":-1}\n");
     QTest::newRow("delay alone") << QByteArray("{\"delay\":1}\n");
+    QTest::newRow("delay 0 alone") << QByteArray("{\"delay\":0}\n");
     QTest::newRow("unknown key") << QByteArray("{\"capture\":\"rect\",\"run\":\"rm\"}\n");
     QTest::newRow("file not text") << QByteArray("{\"file\":7}\n");
   }
@@ -95,6 +96,12 @@ class InstanceHandOffTest : public QObject {
     QVERIFY(HandOverWhileServing(key, capture));
     QTRY_COMPARE(spy.count(), 2);
     QVERIFY(spy.at(1).at(0).value<LaunchRequest>() == capture);
+
+    // --delay 0 is told apart from no --delay: it leaves the toolbar's delay out.
+    const LaunchRequest atOnce{QString(), QStringLiteral("rect"), 0, true};
+    QVERIFY(HandOverWhileServing(key, atOnce));
+    QTRY_COMPARE(spy.count(), 3);
+    QVERIFY(spy.at(2).at(0).value<LaunchRequest>() == atOnce);
   }
 
   void nobodyListeningIsNoHandOver() {

@@ -26,6 +26,7 @@ bool FakeModal::Dialog(platform::DialogKind kind, platform::CommonDialog& dialog
 
 void FakeModal::WaitWithEvents(double seconds) {
   waitedSeconds += seconds;
+  waits.push_back(seconds);
   if (onWait) onWait(seconds);
 }
 

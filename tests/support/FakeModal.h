@@ -29,6 +29,7 @@ class FakeModal : public platform::ModalHandler {
   std::vector<platform::MessageRequest> messages;
   std::vector<std::pair<platform::DialogKind, platform::CommonDialog>> dialogs;
   double waitedSeconds = 0;
+  std::vector<double> waits;  // each wait asked for, in order
 
   platform::MsgResult Message(const platform::MessageRequest& request) override;
   bool Dialog(platform::DialogKind kind, platform::CommonDialog& dialog) override;

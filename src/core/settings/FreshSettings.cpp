@@ -19,6 +19,7 @@ Settings FreshSettings() {
   s.Set(slot::kFillStyle, std::string("塗り無"));
   s.Set(slot::kArrowOn, int16_t{1});
   s.Set(slot::kParallelDistance, std::string("10"));
+  s.Set(slot::kCaptureDelay, int16_t{0});
   s.Set(slot::kWingAngle, 30.0);
   s.Set(slot::kWingLength, 15.0);
   s.Set(slot::kCircleRadius, 20.0);

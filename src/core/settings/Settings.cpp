@@ -28,7 +28,7 @@ const std::string* Settings::KeptBytes(int slot) const {
 }
 
 bool IsProgramSlot(int slot) {
-  return (slot >= 10 && slot <= 18) || (slot >= 20 && slot <= 23) || (slot >= 31 && slot <= 37) ||
+  return (slot >= 10 && slot <= 18) || (slot >= 20 && slot <= 24) || (slot >= 31 && slot <= 37) ||
          (slot >= 51 && slot <= 54);
 }
 

@@ -44,8 +44,8 @@ namespace slot {
 inline constexpr int kZoomStep = 10, kLineStyle = 11, kPenWidth = 12, kFrontColor = 13,
                      kFontName = 14, kFontSize = 15, kFontBold = 16, kFontItalic = 17,
                      kBackColor = 18, kEllipseRatio = 20, kFillStyle = 21, kArrowOn = 22,
-                     kParallelDistance = 23, kWingAngle = 31, kWingLength = 32, kCircleRadius = 33,
-                     kJpegQuality = 34, kSegmentCaption = 35, kFixedCircle = 36,
+                     kParallelDistance = 23, kCaptureDelay = 24, kWingAngle = 31, kWingLength = 32,
+                     kCircleRadius = 33, kJpegQuality = 34, kSegmentCaption = 35, kFixedCircle = 36,
                      kCaptionPlacement = 37, kCaptureCX = 51, kCaptureCY = 52, kCaptureDX = 53,
                      kCaptureDY = 54;
 }
