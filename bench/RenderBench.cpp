@@ -114,7 +114,7 @@ struct Refresh {
     StretchCopy(picture, kWidth * 100.0 / zoom, kHeight * 100.0 / zoom, surface);
   }
   void DrawFigures(int16_t zoom) {
-    RedrawFigures(canvas, figures, zoom, settings, work, drag, panel, text);
+    RedrawFigures(canvas, figures, zoom, settings, work, drag, panel, text, nullptr);
   }
 };
 
@@ -164,7 +164,7 @@ void BM_Goal1_FiguresVsPicture(benchmark::State& state) {
   platform::GdiCanvas gdi(&canvas);
   auto picture = [&] { StretchCopy(r.picture, kWidth, kHeight, canvas); };
   auto figures = [&] {
-    RedrawFigures(gdi, r.figures, zoom, r.settings, r.work, r.drag, r.panel, r.text);
+    RedrawFigures(gdi, r.figures, zoom, r.settings, r.work, r.drag, r.panel, r.text, nullptr);
   };
   picture();
   figures();  // fonts resolved and texts laid out once, as after the first refresh
@@ -201,9 +201,9 @@ void BM_FiguresOfKind(benchmark::State& state) {
   FigureTable only = r.figures;
   for (int row = 1; row <= fig::kMaxFigures; ++row)
     if (only.Kind(row) != state.range(0)) only.At(row, fig::kKind) = int16_t(fig::kDeleted);
-  RedrawFigures(r.canvas, only, 100, r.settings, r.work, r.drag, r.panel, r.text);
+  RedrawFigures(r.canvas, only, 100, r.settings, r.work, r.drag, r.panel, r.text, nullptr);
   for (auto _ : state) {
-    RedrawFigures(r.canvas, only, 100, r.settings, r.work, r.drag, r.panel, r.text);
+    RedrawFigures(r.canvas, only, 100, r.settings, r.work, r.drag, r.panel, r.text, nullptr);
     benchmark::DoNotOptimize(r.surface.constBits());
   }
 }

@@ -19,6 +19,7 @@ constexpr QRgb kWhite = 0xFFFFFFFF;
 // The program's shared state around one canvas.
 struct Scene {
   QImage image;
+  QImage picture;  // the picture as loaded, which mosaics are made from
   GdiCanvas canvas;
   FigureTable figures;
   Settings settings;
@@ -27,7 +28,7 @@ struct Scene {
   PanelState panel;
   TextState text;
 
-  explicit Scene(QImage picture) : image(std::move(picture)), canvas(&image) {
+  explicit Scene(QImage loaded) : image(loaded), picture(std::move(loaded)), canvas(&image) {
     settings.Set(slot::kWingAngle, 30.0);
     settings.Set(slot::kWingLength, 10.0);
     settings.Set(slot::kFontName, std::string("IPAGothic"));
@@ -51,7 +52,7 @@ struct Scene {
                 angle, false});
   }
   void Redraw(int16_t zoom) {
-    RedrawFigures(canvas, figures, zoom, settings, work, drag, panel, text);
+    RedrawFigures(canvas, figures, zoom, settings, work, drag, panel, text, &picture);
   }
   // The segment tool's attributes for a caption, and the caption itself.
   int captionsStored = 0;
