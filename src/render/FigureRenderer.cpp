@@ -169,22 +169,35 @@ void DrawMosaic(GdiCanvas& canvas, const FigureToDraw& f, int16_t zoomPercent) {
                       int(RoundHalfEven(double(s.b) / n)));
   }
 
-  // Every display pixel that shows one of those picture pixels takes its block's mean.
-  auto blocksOf = [&](int extent, int available, int64_t from, int64_t to, int64_t origin,
-                      int64_t first) {
-    std::vector<int64_t> block = SampledPixels(extent, zoomPercent, available);
-    for (int64_t& p : block) p = p >= from && p < to ? (p - origin) / edge - first : -1;
-    return block;
+  // Every display pixel that shows one of those picture pixels takes its block's mean. Along a
+  // row the pixels of one block are a run, painted as one.
+  struct Run {
+    int from, to;  // display pixels [from, to)
+    int64_t block;
   };
-  const std::vector<int64_t> columns =
-      blocksOf(surface->width(), picture.width(), cl, cr, left, bx0);
-  const std::vector<int64_t> rows = blocksOf(surface->height(), picture.height(), ct, cb, top, by0);
-  for (int y = 0; y < surface->height(); ++y) {
-    if (rows[size_t(y)] < 0) continue;
-    auto* line = reinterpret_cast<QRgb*>(surface->scanLine(y));
-    const QRgb* blockRow = &colours[size_t(rows[size_t(y)] * across)];
-    for (int x = 0; x < surface->width(); ++x)
-      if (columns[size_t(x)] >= 0) line[x] = blockRow[columns[size_t(x)]];
+  auto runsOf = [&](int extent, int available, int64_t from, int64_t to, int64_t origin,
+                    int64_t first) {
+    const std::vector<int64_t> shown = SampledPixels(extent, zoomPercent, available);
+    std::vector<Run> runs;
+    for (int i = 0; i < extent; ++i) {
+      const int64_t p = shown[size_t(i)];
+      if (p < from || p >= to) continue;
+      const int64_t block = (p - origin) / edge - first;
+      if (!runs.empty() && runs.back().to == i && runs.back().block == block)
+        ++runs.back().to;
+      else
+        runs.push_back({i, i + 1, block});
+    }
+    return runs;
+  };
+  const std::vector<Run> columns = runsOf(surface->width(), picture.width(), cl, cr, left, bx0);
+  const std::vector<Run> rows = runsOf(surface->height(), picture.height(), ct, cb, top, by0);
+  for (const Run& band : rows) {
+    const QRgb* blockRow = &colours[size_t(band.block * across)];
+    for (int y = band.from; y < band.to; ++y) {
+      auto* line = reinterpret_cast<QRgb*>(surface->scanLine(y));
+      for (const Run& run : columns) std::fill(line + run.from, line + run.to, blockRow[run.block]);
+    }
   }
 }
 
