@@ -208,6 +208,65 @@ void BM_FiguresOfKind(benchmark::State& state) {
   }
 }
 
+// A hundred mosaics (blocks of 8), numbered markers or highlighter strokes and boxes, of the sizes
+// people make, over the whole picture.
+FigureTable MarkupFigures(int kind) {
+  FigureTable table;
+  std::mt19937 gen(7);
+  auto uniform = [&gen](double lo, double hi) {
+    return std::uniform_real_distribution<double>(lo, hi)(gen);
+  };
+  for (int row = 1; row <= 100; ++row) {
+    auto& cells = table.cells[row];
+    const double x = uniform(0, kWidth), y = uniform(0, kHeight);
+    switch (kind) {
+      case fig::kMosaic:
+        cells = {int16_t(fig::kMosaic), x, y, x + uniform(40, 300), y + uniform(20, 150), 8.0};
+        break;
+      case fig::kMarker:
+        cells = {int16_t(fig::kMarker),
+                 x,
+                 y,
+                 int16_t(row),
+                 std::string("IPAGothic"),
+                 10.0,
+                 false,
+                 int32_t(0xFFFFFF),
+                 int32_t(0x2020D0),
+                 TaggedValue{},
+                 10.4,
+                 false};
+        break;
+      default:
+        cells = {int16_t(fig::kHighlight),
+                 x,
+                 y,
+                 x + uniform(100, 500),
+                 y + uniform(-40, 40),
+                 12.0,
+                 TaggedValue{},
+                 int32_t(0x00FFFF),
+                 TaggedValue{},
+                 TaggedValue{},
+                 int16_t(row % 4 == 0 ? 1 : 0)};
+        break;
+    }
+  }
+  table.FigureCount = 100;
+  return table;
+}
+
+// range(0) is the kind, range(1) the zoom.
+void BM_Markup(benchmark::State& state) {
+  Refresh& r = Shared();
+  const FigureTable figures = MarkupFigures(int(state.range(0)));
+  const auto zoom = int16_t(state.range(1));
+  for (auto _ : state) {
+    RedrawFigures(r.canvas, figures, zoom, r.settings, r.work, r.drag, r.panel, r.text, &r.picture);
+    benchmark::DoNotOptimize(r.surface.constBits());
+  }
+}
+
 // 1000 width-1 lines of random length through the canvas, and through QPainter for comparison;
 // range(0) is the draw mode (13 copy, 7 exclusive-or).
 std::vector<QLine> RandomLines() {
@@ -251,6 +310,9 @@ BENCHMARK(BM_Picture)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Figures)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FullRefresh)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FiguresOfKind)->DenseRange(1, 4)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Markup)
+    ->ArgsProduct({{fig::kMosaic, fig::kMarker, fig::kHighlight}, {100, 200}})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CanvasLines)
     ->Arg(platform::kCopyPen)
     ->Arg(platform::kXorPen)

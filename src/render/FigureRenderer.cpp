@@ -152,13 +152,19 @@ void DrawMosaic(GdiCanvas& canvas, const FigureToDraw& f, int16_t zoomPercent) {
   for (int64_t y = ct; y < cb; ++y) {
     const auto* row = reinterpret_cast<const QRgb*>(picture.constScanLine(int(y)));
     Sum* blocks = &sums[size_t(((y - top) / edge - by0) * across)];
-    for (int64_t x = cl; x < cr; ++x) {
-      Sum& s = blocks[(x - left) / edge - bx0];
-      const QRgb p = row[x];
-      s.r += uint64_t(qRed(p));
-      s.g += uint64_t(qGreen(p));
-      s.b += uint64_t(qBlue(p));
-      ++s.n;
+    for (int64_t k = 0; k < across; ++k) {
+      const int64_t from = std::max(cl, left + (bx0 + k) * edge);
+      const int64_t to = std::min(cr, left + (bx0 + k + 1) * edge);
+      uint64_t r = 0, g = 0, b = 0;
+      for (int64_t x = from; x < to; ++x) {
+        const QRgb p = row[x];
+        r += uint64_t(qRed(p));
+        g += uint64_t(qGreen(p));
+        b += uint64_t(qBlue(p));
+      }
+      Sum& s = blocks[k];
+      s.r += r, s.g += g, s.b += b;
+      s.n += uint64_t(to - from);
     }
   }
   std::vector<QRgb> colours(sums.size());
@@ -213,10 +219,29 @@ void DrawMarker(GdiCanvas& canvas, const FigureToDraw& f) {
   TextState number = f.Text;
   MeasureText(canvas, number, measure);
   PanelState look;
+  auto print = [&](float x, float y) {
+    PrintRotatedText(canvas, look, number, number.TextFont, 0, number.TextBold, number.TextItalic,
+                     x, y, number.TextString);
+  };
+  // The figures' ink, not their cell, goes in the middle of the disc: digits have no descent.
+  // Printed once on a scratch surface to find it.
+  QImage* target = canvas.Surface();
+  QImage scratch(int(measure.WorkWidth) + 2, int(measure.WorkHeight) + 2, QImage::Format_RGB32);
+  scratch.fill(Qt::white);
+  canvas.Bind(&scratch);
+  look.PenColor = 0;
+  print(1, 1);
+  canvas.Bind(target);
+  QRect ink;
+  for (int y = 0; y < scratch.height(); ++y)
+    for (int x = 0; x < scratch.width(); ++x)
+      if (scratch.pixel(x, y) != qRgb(255, 255, 255)) ink |= QRect(x, y, 1, 1);
+  const double middleX =
+      ink.isEmpty() ? 1 + measure.WorkWidth / 2 : (ink.left() + ink.right()) / 2.0;
+  const double middleY =
+      ink.isEmpty() ? 1 + measure.WorkHeight / 2 : (ink.top() + ink.bottom()) / 2.0;
   look.PenColor = f.Pen.LineColor;
-  PrintRotatedText(canvas, look, number, number.TextFont, 0, number.TextBold, number.TextItalic,
-                   static_cast<float>(f.X1 - measure.WorkWidth / 2),
-                   static_cast<float>(f.Y1 - measure.WorkHeight / 2), number.TextString);
+  print(static_cast<float>(f.X1 + 1 - middleX), static_cast<float>(f.Y1 + 1 - middleY));
 }
 
 void DrawHighlight(GdiCanvas& canvas, const FigureToDraw& f) {

@@ -1,6 +1,6 @@
 // The tool panel's rules, driven through its controls by name.
 #include <QComboBox>
-#include <QLayout>
+#include <QGridLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
@@ -124,14 +124,15 @@ class ToolPanelTest : public QObject {
     QVERIFY(!trim->isChecked());
     QCOMPARE(f.form->Status(velmor::status::kPrompt),
              QStringLiteral("ﾏｳｽのﾄﾞﾗｯｸ&ﾄﾞﾛｯﾌﾟで線を作画します。"));
-    // The column holds the tools in the order of their numbers.
-    int above = -1;
+    // The strip holds the tools two a row in the order of their numbers.
+    const auto* grid = f.Find<QWidget>("LeftStrip")->findChild<QGridLayout*>();
+    QVERIFY(grid);
     for (int tool = 1; tool <= 13; ++tool) {
       auto* button = f.Find<QToolButton>(QStringLiteral("Opb_%1").arg(tool).toLatin1());
       QVERIFY(button);
-      const int place = button->parentWidget()->layout()->indexOf(button);
-      QVERIFY(place > above);
-      above = place;
+      int row = -1, column = -1, rows = 0, columns = 0;
+      grid->getItemPosition(grid->indexOf(button), &row, &column, &rows, &columns);
+      QCOMPARE(row * 2 + column, tool - 1);
     }
   }
 
