@@ -250,19 +250,6 @@ class MarkupToolsTest : public FormTest {
     QCOMPARE(number(5), 2);
   }
 
-  void markerGrowsWithTheZoom() {
-    ZoomTo(form(), 200);
-    ChooseTool(form(), tool::kMarker);
-    Click(form(), {200, 200});
-    const double radius = Cell(form(), 1, fig::marker::kRadius);
-    QVERIFY(radius >= 8);
-    QCOMPARE(Cell(form(), 1, fig::marker::kX), 100.0);
-    const QImage shown = Surface();
-    const int r = int(radius * 2);
-    QCOMPARE(shown.pixel(200 + r - 2, 200), qRgb(255, 200, 0));
-    QVERIFY(shown.pixel(200 + r + 2, 200) != qRgb(255, 200, 0));
-  }
-
   void highlighterKeepsBlackTextAndDarkensWhite_data() { mosaicIsTheBlockMeansOfThePicture_data(); }
   void highlighterKeepsBlackTextAndDarkensWhite() {
     QFETCH(int, zoom);
@@ -304,21 +291,6 @@ class MarkupToolsTest : public FormTest {
     QCOMPARE(box.pixel(199 * z / 100, 149 * z / 100), kGrey);
     QCOMPARE(box.pixel(201 * z / 100, 100 * z / 100), kWhite);
     QCOMPARE(Fresh(), box);
-  }
-
-  void highlighterBandFollowsShiftAndLeavesNoTrace() {
-    ChooseTool(form(), tool::kHighlight);
-    const QImage before = Surface();
-    Press(form(), {20, 20});
-    MoveTo(form(), {120, 80});
-    QVERIFY(Surface() != before);
-    MoveTo(form(), {140, 90}, Qt::ShiftModifier);  // the band turns into a box
-    MoveTo(form(), {160, 60});
-    Release(form(), {160, 60});
-    QCOMPARE(Cell(form(), 1, fig::highlight::kBox), 0.0);
-    const QImage drawn = Surface();
-    QCOMPARE(Fresh(), drawn);
-    QCOMPARE(drawn.pixel(10, 100), before.pixel(10, 100));
   }
 
   void moveDeleteUndoAndRedoRedrawFromThePicture() {

@@ -468,13 +468,6 @@ TEST(DrawMarker, FilledDiscWithItsNumberInTheMiddleAt100And200Percent) {
   EXPECT_GE(numberHeight[1], numberHeight[0] * 3 / 2);  // the number grows with the disc
 }
 
-TEST(MarkerRadius, FourFifthsOfTheCellHeightAndAtLeastEight) {
-  Scene s(Plain(10, 10, kWhite));
-  EXPECT_DOUBLE_EQ(MarkerRadius(s.canvas, 10), 0.8 * s.canvas.CellHeightForPoints(10));
-  EXPECT_DOUBLE_EQ(MarkerRadius(s.canvas, 30), 0.8 * s.canvas.CellHeightForPoints(30));
-  EXPECT_DOUBLE_EQ(MarkerRadius(s.canvas, 4), 8);
-}
-
 TEST(DrawHighlight, BlackStaysBlackAndWhiteTurnsMidGreyAt100And200Percent) {
   for (int16_t zoom : {100, 200}) {
     Scene s(Plain(100, 40, kWhite));
