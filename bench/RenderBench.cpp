@@ -114,7 +114,7 @@ struct Refresh {
     StretchCopy(picture, kWidth * 100.0 / zoom, kHeight * 100.0 / zoom, surface);
   }
   void DrawFigures(int16_t zoom) {
-    RedrawFigures(canvas, figures, zoom, settings, work, drag, panel, text);
+    RedrawFigures(canvas, figures, zoom, settings, work, drag, panel, text, nullptr);
   }
 };
 
@@ -164,7 +164,7 @@ void BM_Goal1_FiguresVsPicture(benchmark::State& state) {
   platform::GdiCanvas gdi(&canvas);
   auto picture = [&] { StretchCopy(r.picture, kWidth, kHeight, canvas); };
   auto figures = [&] {
-    RedrawFigures(gdi, r.figures, zoom, r.settings, r.work, r.drag, r.panel, r.text);
+    RedrawFigures(gdi, r.figures, zoom, r.settings, r.work, r.drag, r.panel, r.text, nullptr);
   };
   picture();
   figures();  // fonts resolved and texts laid out once, as after the first refresh
@@ -201,9 +201,68 @@ void BM_FiguresOfKind(benchmark::State& state) {
   FigureTable only = r.figures;
   for (int row = 1; row <= fig::kMaxFigures; ++row)
     if (only.Kind(row) != state.range(0)) only.At(row, fig::kKind) = int16_t(fig::kDeleted);
-  RedrawFigures(r.canvas, only, 100, r.settings, r.work, r.drag, r.panel, r.text);
+  RedrawFigures(r.canvas, only, 100, r.settings, r.work, r.drag, r.panel, r.text, nullptr);
   for (auto _ : state) {
-    RedrawFigures(r.canvas, only, 100, r.settings, r.work, r.drag, r.panel, r.text);
+    RedrawFigures(r.canvas, only, 100, r.settings, r.work, r.drag, r.panel, r.text, nullptr);
+    benchmark::DoNotOptimize(r.surface.constBits());
+  }
+}
+
+// A hundred mosaics (blocks of 8), numbered markers or highlighter strokes and boxes, of the sizes
+// people make, over the whole picture.
+FigureTable MarkupFigures(int kind) {
+  FigureTable table;
+  std::mt19937 gen(7);
+  auto uniform = [&gen](double lo, double hi) {
+    return std::uniform_real_distribution<double>(lo, hi)(gen);
+  };
+  for (int row = 1; row <= 100; ++row) {
+    auto& cells = table.cells[row];
+    const double x = uniform(0, kWidth), y = uniform(0, kHeight);
+    switch (kind) {
+      case fig::kMosaic:
+        cells = {int16_t(fig::kMosaic), x, y, x + uniform(40, 300), y + uniform(20, 150), 8.0};
+        break;
+      case fig::kMarker:
+        cells = {int16_t(fig::kMarker),
+                 x,
+                 y,
+                 int16_t(row),
+                 std::string("IPAGothic"),
+                 10.0,
+                 false,
+                 int32_t(0xFFFFFF),
+                 int32_t(0x2020D0),
+                 TaggedValue{},
+                 10.4,
+                 false};
+        break;
+      default:
+        cells = {int16_t(fig::kHighlight),
+                 x,
+                 y,
+                 x + uniform(100, 500),
+                 y + uniform(-40, 40),
+                 12.0,
+                 TaggedValue{},
+                 int32_t(0x00FFFF),
+                 TaggedValue{},
+                 TaggedValue{},
+                 int16_t(row % 4 == 0 ? 1 : 0)};
+        break;
+    }
+  }
+  table.FigureCount = 100;
+  return table;
+}
+
+// range(0) is the kind, range(1) the zoom.
+void BM_Markup(benchmark::State& state) {
+  Refresh& r = Shared();
+  const FigureTable figures = MarkupFigures(int(state.range(0)));
+  const auto zoom = int16_t(state.range(1));
+  for (auto _ : state) {
+    RedrawFigures(r.canvas, figures, zoom, r.settings, r.work, r.drag, r.panel, r.text, &r.picture);
     benchmark::DoNotOptimize(r.surface.constBits());
   }
 }
@@ -251,6 +310,9 @@ BENCHMARK(BM_Picture)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Figures)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FullRefresh)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FiguresOfKind)->DenseRange(1, 4)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Markup)
+    ->ArgsProduct({{fig::kMosaic, fig::kMarker, fig::kHighlight}, {100, 200}})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CanvasLines)
     ->Arg(platform::kCopyPen)
     ->Arg(platform::kXorPen)

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -239,8 +240,13 @@ void Form1::BuildLeftStrip() {
   leftStrip_ = new QWidget(client_);
   leftStrip_->setObjectName(QStringLiteral("LeftStrip"));
   auto* column = new QVBoxLayout(leftStrip_);
-  column->setContentsMargins(4, 4, 4, 4);
+  column->setContentsMargins(2, 4, 2, 4);
   column->setSpacing(2);
+  // Two buttons a row, in the order of the tools: thirteen in one file would push 矩形 off a
+  // window of the default height on a desktop scaled by two.
+  auto* tools = new QGridLayout;
+  tools->setSpacing(2);
+  int place = 0;
   for (const ToolInfo& info : Tools()) {
     auto* button = new QToolButton(leftStrip_);
     button->setObjectName(QStringLiteral("Opb_%1").arg(info.mode));
@@ -252,9 +258,11 @@ void Form1::BuildLeftStrip() {
     button->setAutoExclusive(true);
     const int mode = info.mode;
     connect(button, &QToolButton::clicked, this, [this, mode] { Opb_Click(mode); });
-    column->addWidget(button, 0, Qt::AlignHCenter);
+    tools->addWidget(button, place / 2, place % 2);
+    ++place;
     Opb[info.mode] = button;
   }
+  column->addLayout(tools);
   column->addSpacing(6);
   auto* distance = new QLabel(QStringLiteral("距離"), leftStrip_);
   column->addWidget(distance);

@@ -216,7 +216,7 @@ class Form1 : public QMainWindow, public CaptureHost {
   QComboBox* Combo2 = nullptr;
   QLineEdit* Text3 = nullptr;
   QPushButton* Command1 = nullptr;
-  std::map<int, QToolButton*> Opb;  // 1..4, 8..13
+  std::map<int, QToolButton*> Opb;  // 1..13
   QLineEdit* Text6 = nullptr;
   QToolButton* UNDB = nullptr;
   QToolButton* RDOB = nullptr;  // redo, beside UNDB
@@ -266,6 +266,18 @@ class Form1 : public QMainWindow, public CaptureHost {
   bool settingsReadable_ = true;
   // Whether the exclusive-or rubber band of the current drag is on the drawing surface.
   bool rubberBandShown_ = false;
+  // Inside a refresh or a frame zoom, which repaint the canvas and draw the figures once.
+  class RefreshBracket {
+   public:
+    explicit RefreshBracket(Form1& form);
+    ~RefreshBracket();
+    RefreshBracket(const RefreshBracket&) = delete;
+    RefreshBracket& operator=(const RefreshBracket&) = delete;
+
+   private:
+    Form1& form_;
+  };
+  int refreshDepth_ = 0;
 };
 
 }  // namespace velmor

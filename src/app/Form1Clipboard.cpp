@@ -29,8 +29,9 @@ QImage Form1::PictureWithFigures() {
   PanelState scratchPanel = panel;
   TextState scratchText = text;
   platform::GdiCanvas canvas(&picture);
+  // Mosaics are made from the picture as loaded, not from the copy being drawn on.
   velmor::RedrawFigures(canvas, figures, 100, settings, scratchWork, scratchDrag, scratchPanel,
-                        scratchText);
+                        scratchText, &Picture2->Picture());
   return picture;
 }
 

@@ -28,6 +28,8 @@ bool Form1::AddFigure() {
   attributes.FontSize = settings.Get(slot::kFontSize);
   attributes.FontBold = settings.Get(slot::kFontBold);
   attributes.FontItalic = settings.Get(slot::kFontItalic);
+  attributes.MarkerRadius = MarkerRadius(Canvas(), MarkerPoints(attributes.FontSize));
+  attributes.HighlightBox = drag.ShiftHeld;
   if (!velmor::AddFigure(figures, panel, drag, view.ZoomPercent, work.WorkAngle, attributes)) {
     platform::ShowMessage(QString::fromUtf8(kTableFullMessage.data(), kTableFullMessage.size()),
                           kProgramName);
@@ -71,7 +73,8 @@ void Form1::UNDB_Click() {
 void Form1::RedrawFigures() {
   // Figures are drawn over a freshly painted picture, which took any rubber band with it.
   rubberBandShown_ = false;
-  velmor::RedrawFigures(Canvas(), figures, view.ZoomPercent, settings, work, drag, panel, text);
+  velmor::RedrawFigures(Canvas(), figures, view.ZoomPercent, settings, work, drag, panel, text,
+                        Picture2->HasPicture() ? &Picture2->Picture() : nullptr);
   Picture2->SurfaceChanged();
 }
 

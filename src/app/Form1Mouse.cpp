@@ -8,6 +8,7 @@
 #include "app/ColorSwatch.h"
 #include "app/Form1.h"
 #include "core/base/NumberRules.h"
+#include "core/edit/FigureStore.h"
 #include "core/model/ControlIndexes.h"
 #include "raster/GdiCanvas.h"
 #include "render/FigureRenderer.h"
@@ -18,6 +19,7 @@ namespace velmor {
 namespace {
 
 constexpr int kLeftButton = 1, kRightButton = 2;
+constexpr int kShiftKey = 1;  // of the handlers' shift bits
 // Pointer shapes (MousePointer codes): PointerForTool's 0 leaves the pointer as it is.
 constexpr int kArrowPointer = 1, kCrossPointer = 2, kSizeAllPointer = 15;
 // Shown where a picked segment lies: the inverse of this pen, RGB(127, 255, 255).
@@ -40,7 +42,7 @@ void SetPointer(CanvasWidget* canvas, int pointer) {
 }
 
 int PointerForTool(int16_t toolMode) {
-  if (toolMode >= tool::kSegment && toolMode <= tool::kText) return kCrossPointer;
+  if (toolMode >= tool::kSegment && toolMode <= tool::kHighlight) return kCrossPointer;
   if (toolMode == tool::kMove) return kSizeAllPointer;
   if (toolMode >= tool::kDelete && toolMode <= tool::kParallel) return kArrowPointer;
   return 0;
@@ -49,8 +51,9 @@ int PointerForTool(int16_t toolMode) {
 enum class Band { kNone, kLine, kBox, kCircle };
 
 // What the left button drags out: a frame for zoom and cut, else the shape of the tool (for text
-// the writing direction, for move the displacement).
-Band BandFor(const PanelState& panel) {
+// the writing direction, for move the displacement, for the highlighter its stroke or, with
+// Shift, its box).
+Band BandFor(const PanelState& panel, const DragState& drag) {
   if (panel.FrameDragMode != framedrag::kNone) return Band::kBox;
   switch (panel.ToolMode) {
     case tool::kSegment:
@@ -58,7 +61,10 @@ Band BandFor(const PanelState& panel) {
     case tool::kMove:
       return Band::kLine;
     case tool::kRectangle:
+    case tool::kMosaic:
       return Band::kBox;
+    case tool::kHighlight:
+      return drag.ShiftHeld ? Band::kBox : Band::kLine;
     case tool::kCircle:
       return Band::kCircle;
     default:
@@ -107,8 +113,9 @@ QString PositionText(float x, float y) {
       .arg(QString::fromStdString(FormatNumber(x)), QString::fromStdString(FormatNumber(y)));
 }
 
-// The figure tools 1 to 4 make on release, from the drag and the tool panel.
-FigureToDraw NewFigure(const Form1& form) {
+// The figure tools 1 to 7 make on release, from the drag and the tool panel, as a refresh will
+// draw its row.
+FigureToDraw NewFigure(Form1& form) {
   const PanelState& panel = form.panel;
   const DragState& d = form.drag;
   FigureToDraw f;
@@ -131,10 +138,33 @@ FigureToDraw NewFigure(const Form1& form) {
   f.Text.TextBold = settings.Flag(slot::kFontBold);
   f.Text.TextItalic = settings.Flag(slot::kFontItalic);
   f.Text.TextString = form.Text3->text().toStdString();
+
+  const int16_t zoom = form.view.ZoomPercent;
+  const double toStored = 100.0 / zoom, toDisplay = zoom / 100.0;
+  switch (panel.ToolMode) {
+    case tool::kMosaic:
+      f.Mosaic = {d.StartX * toStored, d.StartY * toStored, d.EndX * toStored, d.EndY * toStored,
+                  MosaicBlockFor(panel.PenWidth)};
+      if (form.Picture2->HasPicture()) f.Picture = &form.Picture2->Picture();
+      break;
+    case tool::kMarker: {
+      const double points = MarkerPoints(settings.Get(slot::kFontSize));
+      f.Radius = static_cast<float>(MarkerRadius(form.Canvas(), points) * toDisplay);
+      f.Text.TextSize = ScaledFontSize(points, zoom);
+      f.Text.TextString = FormatInteger(NextMarkerNumber(form.figures));
+      break;
+    }
+    case tool::kHighlight:
+      f.Thickness = static_cast<float>(HighlightThicknessFor(panel.PenWidth) * toDisplay);
+      f.Box = d.ShiftHeld;
+      break;
+    default:
+      break;
+  }
   return f;
 }
 
-// Tools 1 to 4 on release: the figure drawn as a refresh will draw it, then stored.
+// Tools 1 to 7 on release: the figure drawn as a refresh will draw it, then stored.
 void DrawAndStoreFigure(Form1& form) {
   platform::GdiCanvas& canvas = form.Canvas();
   PanelState& panel = form.panel;
@@ -200,11 +230,12 @@ void PickForTrim(Form1& form) {
 
 }  // namespace
 
-void Form1::Picture2_MouseDown(int button, int, float x, float y) {
+void Form1::Picture2_MouseDown(int button, int shift, float x, float y) {
   if (button == 0) return;  // a button the canvas has no use for
   // A press while a band is shown (a second button) must not strand it on the picture.
-  if (rubberBandShown_) DrawBand(*this, BandFor(panel));
+  if (rubberBandShown_) DrawBand(*this, BandFor(panel, drag));
   rubberBandShown_ = false;
+  drag.ShiftHeld = (shift & kShiftKey) != 0;
   ApplyRubberBandPen(*this);
   drag.StartX = drag.EndX = x;
   drag.StartY = drag.EndY = y;
@@ -213,7 +244,7 @@ void Form1::Picture2_MouseDown(int button, int, float x, float y) {
     SetPointer(Picture2, kSizeAllPointer);
 }
 
-void Form1::Picture2_MouseMove(int button, int, float x, float y) {
+void Form1::Picture2_MouseMove(int button, int shift, float x, float y) {
   SetStatus(status::kPosition, PositionText(x, y));
   Canvas().SetFillStyle(platform::kFillNone);
   if (button == kRightButton) {
@@ -225,9 +256,12 @@ void Form1::Picture2_MouseMove(int button, int, float x, float y) {
   if (button != kLeftButton) return;
   if (panel.FrameDragMode != framedrag::kNone) SetPointer(Picture2, kCrossPointer);
 
-  const Band band = BandFor(panel);
+  // The band shown goes in the shape it was drawn in, the new one takes Shift as it is now.
+  if (rubberBandShown_) DrawBand(*this, BandFor(panel, drag));
+  rubberBandShown_ = false;
+  drag.ShiftHeld = (shift & kShiftKey) != 0;
+  const Band band = BandFor(panel, drag);
   if (band == Band::kNone) return;
-  if (rubberBandShown_) DrawBand(*this, band);
   if (band == Band::kCircle) {
     drag.CircleRadius = static_cast<float>(VectorLength(x - drag.StartX, y - drag.StartY));
   } else {
@@ -244,13 +278,14 @@ void Form1::Picture2_MouseMove(int button, int, float x, float y) {
   }
 }
 
-void Form1::Picture2_MouseUp(int button, int, float, float) {
+void Form1::Picture2_MouseUp(int button, int shift, float, float) {
   if (button == 0) return;
   // Whatever the release changes in the figures (a segment with its caption, say) is one edit.
   const EditBracket edit(*this);
   // Whatever the release does, the band goes first (moving does not erase it otherwise).
-  if (rubberBandShown_) DrawBand(*this, BandFor(panel));
+  if (rubberBandShown_) DrawBand(*this, BandFor(panel, drag));
   rubberBandShown_ = false;
+  drag.ShiftHeld = (shift & kShiftKey) != 0;
 
   if (button == kRightButton) {
     view.FrameLeft =
@@ -276,6 +311,9 @@ void Form1::Picture2_MouseUp(int button, int, float, float) {
     case tool::kRectangle:
     case tool::kCircle:
     case tool::kText:
+    case tool::kMosaic:
+    case tool::kMarker:
+    case tool::kHighlight:
       DrawAndStoreFigure(*this);
       break;
     case tool::kMove:

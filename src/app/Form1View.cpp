@@ -37,8 +37,17 @@ void Form1::LayoutViewport() {
   if (viewport::LayoutViewport(PartsOf(*this), isMinimized())) RefreshView();
 }
 
+Form1::RefreshBracket::RefreshBracket(Form1& form) : form_(form) {
+  ++form_.refreshDepth_;
+}
+Form1::RefreshBracket::~RefreshBracket() {
+  --form_.refreshDepth_;
+}
+
 void Form1::RefreshView() {
   if (!Picture2->HasPicture()) return;
+  // Fitting the bars may move them; the figures are drawn once, over this repaint.
+  const RefreshBracket refresh(*this);
   RepaintCanvas();
   RedrawFigures();
 }
@@ -47,14 +56,16 @@ void Form1::RepaintCanvas() {
   viewport::RepaintCanvas(view, PartsOf(*this));
 }
 
+// A bar moved inside a refresh or a frame zoom only moves the canvas: that one repaints and
+// draws the figures itself, and drawing them twice would darken the highlighters twice.
 void Form1::HScroll1_Change() {
   viewport::FollowHorizontalBar(PartsOf(*this));
-  RefreshView();
+  if (refreshDepth_ == 0) RefreshView();
 }
 
 void Form1::VScroll1_Change() {
   viewport::FollowVerticalBar(PartsOf(*this));
-  RefreshView();
+  if (refreshDepth_ == 0) RefreshView();
 }
 
 void Form1::ApplyScrollPosition() {
@@ -83,6 +94,7 @@ void Form1::NormalizeFrame() {
 }
 
 void Form1::ZoomToFrame() {
+  const RefreshBracket refresh(*this);
   if (viewport::ZoomToFrame(view, drag, panel, PartsOf(*this))) RedrawFigures();
 }
 

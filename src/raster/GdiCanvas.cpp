@@ -3,6 +3,7 @@
 #include "raster/GdiCanvas.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -263,6 +264,53 @@ void GdiCanvas::FillPolygon(const std::vector<CanvasPoint>& points) {
         }
         brush.Span(t, y, x, wall->first - 1);
         x = std::max(x, wall->second + 1);
+      }
+    }
+  }
+}
+
+void GdiCanvas::MultiplyPolygon(const std::vector<CanvasPoint>& points, uint32_t rgb) {
+  if (points.size() < 3 || !Ready()) return;
+  for (const CanvasPoint& p : points)
+    if (!Finite({p.X, p.Y})) return;
+  const Target t = TargetOf(*surface_);
+  auto clamped = [](double v) { return std::clamp(v, double(-kCoordLimit), double(kCoordLimit)); };
+  double top = points[0].Y, bottom = top;
+  for (const CanvasPoint& p : points) {
+    top = std::min<double>(top, p.Y);
+    bottom = std::max<double>(bottom, p.Y);
+  }
+  const int64_t yFirst = std::max<int64_t>(int64_t(std::floor(clamped(top))), 0);
+  const int64_t yLast = std::min<int64_t>(int64_t(std::ceil(clamped(bottom))), t.h - 1);
+  // Per channel: the product of 0..255 by the factor, rounded.
+  std::array<std::array<uint8_t, 256>, 3> table{};
+  for (int c = 0; c < 3; ++c) {
+    const uint32_t factor = (rgb >> (8 * c)) & 0xFFu;
+    for (uint32_t v = 0; v < 256; ++v) table[c][v] = uint8_t((v * factor + 127) / 255);
+  }
+  std::vector<double> cross;
+  for (int64_t y = yFirst; y <= yLast; ++y) {
+    const double cy = double(y) + 0.5;
+    cross.clear();
+    for (size_t k = 0; k < points.size(); ++k) {
+      const CanvasPoint& a = points[k];
+      const CanvasPoint& b = points[(k + 1) % points.size()];
+      const double ay = a.Y, by = b.Y;
+      // Edges counted half-open in y, so a row through a vertex crosses once.
+      if ((ay <= cy) == (by <= cy)) continue;
+      cross.push_back(double(a.X) + (cy - ay) * (double(b.X) - double(a.X)) / (by - ay));
+    }
+    std::sort(cross.begin(), cross.end());
+    uint32_t* row = t.Row(y);
+    for (size_t k = 0; k + 1 < cross.size(); k += 2) {
+      // Pixels whose centres x + 0.5 lie in [cross[k], cross[k + 1]).
+      const int64_t xa = std::max<int64_t>(int64_t(std::ceil(clamped(cross[k]) - 0.5)), 0);
+      const int64_t xb =
+          std::min<int64_t>(int64_t(std::ceil(clamped(cross[k + 1]) - 0.5)) - 1, t.w - 1);
+      for (int64_t x = xa; x <= xb; ++x) {
+        const uint32_t p = row[x];
+        row[x] = (p & 0xFF000000u) | uint32_t(table[0][(p >> 16) & 0xFFu]) << 16 |
+                 uint32_t(table[1][(p >> 8) & 0xFFu]) << 8 | table[2][p & 0xFFu];
       }
     }
   }

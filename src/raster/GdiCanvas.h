@@ -126,6 +126,10 @@ class GdiCanvas {
   // points (closed back to the first), leaving the outline's own pixels alone: the fill of an
   // outlined shape, whatever lies under it or beyond the edge of the surface.
   void FillPolygon(const std::vector<CanvasPoint>& points);
+  // Darkens as a highlighter does: each pixel whose centre (x + 0.5, y + 0.5) lies inside the
+  // polygon (even-odd rule) becomes pixel * rgb / 255, channel by channel, rounded. Each pixel
+  // is multiplied once, however the outline runs; the draw mode and the pens play no part.
+  void MultiplyPolygon(const std::vector<CanvasPoint>& points, uint32_t rgb);
 
  private:
   struct Fonts;

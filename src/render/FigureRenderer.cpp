@@ -1,7 +1,9 @@
 #include "render/FigureRenderer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "core/base/NumberRules.h"
 
@@ -63,6 +65,25 @@ FigureToDraw RowToDraw(const FigureTable& figures, int row, int16_t zoomPercent)
       f.Radius = scaled(fig::kRadius);
       f.EllipseRatio = static_cast<float>(Number(figures, row, fig::kEllipseRatio));
       break;
+    case fig::kMosaic:
+      f.Mosaic = {Number(figures, row, fig::mosaic::kX1), Number(figures, row, fig::mosaic::kY1),
+                  Number(figures, row, fig::mosaic::kX2), Number(figures, row, fig::mosaic::kY2),
+                  Number(figures, row, fig::mosaic::kBlock)};
+      break;
+    case fig::kMarker:
+      f.Radius = scaled(fig::marker::kRadius);
+      f.Text.TextFont = figures.Text(row, fig::marker::kFontName);
+      f.Text.TextSize = ScaledFontSize(Number(figures, row, fig::marker::kFontSize), zoomPercent);
+      f.Text.TextBold = figures.Flag(row, fig::marker::kBold);
+      f.Text.TextItalic = figures.Flag(row, fig::marker::kItalic);
+      f.Text.TextString = figures.Text(row, fig::marker::kNumber);
+      break;
+    case fig::kHighlight:
+      f.X2 = scaled(fig::highlight::kX2);
+      f.Y2 = scaled(fig::highlight::kY2);
+      f.Thickness = scaled(fig::highlight::kThickness);
+      f.Box = Number(figures, row, fig::highlight::kBox) == 1;
+      break;
     case fig::kText:
       f.Text.TextFont = figures.Text(row, fig::text::kFontName);
       f.Text.TextSize = ScaledFontSize(Number(figures, row, fig::text::kFontSize), zoomPercent);
@@ -77,7 +98,181 @@ FigureToDraw RowToDraw(const FigureTable& figures, int row, int16_t zoomPercent)
   return f;
 }
 
+bool IsMarkupKind(int kind) {
+  return kind == fig::kMosaic || kind == fig::kMarker || kind == fig::kHighlight;
+}
+
+// Picture pixel coordinates as whole pixels, far enough out that nothing overflows.
+int64_t PicturePixel(double v) {
+  return static_cast<int64_t>(std::clamp(RoundHalfEven(v), -1e9, 1e9));
+}
+
+// The picture pixel that each display pixel 0..extent-1 shows, as the refresh's stretching
+// copy samples it, with the same arithmetic so that the two agree to the pixel.
+std::vector<int64_t> SampledPixels(int extent, int16_t zoomPercent, int available) {
+  const double step = (extent * 100.0 / zoomPercent) / extent;
+  std::vector<int64_t> pixels(static_cast<size_t>(extent));
+  for (int i = 0; i < extent; ++i)
+    pixels[size_t(i)] = std::clamp(static_cast<int>((i + 0.5) * step), 0, available - 1);
+  return pixels;
+}
+
+void DrawMosaic(GdiCanvas& canvas, const FigureToDraw& f, int16_t zoomPercent) {
+  QImage* surface = canvas.Surface();
+  if (f.Picture == nullptr || f.Picture->isNull() || surface == nullptr || surface->isNull() ||
+      zoomPercent <= 0)
+    return;
+  const auto& m = f.Mosaic;
+  if (!std::isfinite(m.X1) || !std::isfinite(m.Y1) || !std::isfinite(m.X2) || !std::isfinite(m.Y2))
+    return;
+  const QImage picture =
+      f.Picture->format() == QImage::Format_RGB32 || f.Picture->format() == QImage::Format_ARGB32
+          ? *f.Picture
+          : f.Picture->convertToFormat(QImage::Format_RGB32);
+  if (surface->format() != QImage::Format_RGB32 && surface->format() != QImage::Format_ARGB32 &&
+      surface->format() != QImage::Format_ARGB32_Premultiplied)
+    *surface = surface->convertToFormat(QImage::Format_RGB32);
+  const int64_t left = PicturePixel(std::min(m.X1, m.X2)),
+                right = PicturePixel(std::max(m.X1, m.X2));
+  const int64_t top = PicturePixel(std::min(m.Y1, m.Y2)),
+                bottom = PicturePixel(std::max(m.Y1, m.Y2));
+  const int64_t edge = std::max<int64_t>(4, PicturePixel(std::isfinite(m.Block) ? m.Block : 0));
+  // The picture pixels the mosaic covers: [cl, cr) x [ct, cb).
+  const int64_t cl = std::max<int64_t>(left, 0), cr = std::min<int64_t>(right, picture.width());
+  const int64_t ct = std::max<int64_t>(top, 0), cb = std::min<int64_t>(bottom, picture.height());
+  if (cl >= cr || ct >= cb) return;
+
+  // The blocks' means, from the picture alone.
+  const int64_t bx0 = (cl - left) / edge, by0 = (ct - top) / edge;
+  const int64_t across = (cr - 1 - left) / edge - bx0 + 1, down = (cb - 1 - top) / edge - by0 + 1;
+  struct Sum {
+    uint64_t r = 0, g = 0, b = 0, n = 0;
+  };
+  std::vector<Sum> sums(size_t(across * down));
+  for (int64_t y = ct; y < cb; ++y) {
+    const auto* row = reinterpret_cast<const QRgb*>(picture.constScanLine(int(y)));
+    Sum* blocks = &sums[size_t(((y - top) / edge - by0) * across)];
+    for (int64_t k = 0; k < across; ++k) {
+      const int64_t from = std::max(cl, left + (bx0 + k) * edge);
+      const int64_t to = std::min(cr, left + (bx0 + k + 1) * edge);
+      uint64_t r = 0, g = 0, b = 0;
+      for (int64_t x = from; x < to; ++x) {
+        const QRgb p = row[x];
+        r += uint64_t(qRed(p));
+        g += uint64_t(qGreen(p));
+        b += uint64_t(qBlue(p));
+      }
+      Sum& s = blocks[k];
+      s.r += r, s.g += g, s.b += b;
+      s.n += uint64_t(to - from);
+    }
+  }
+  std::vector<QRgb> colours(sums.size());
+  for (size_t k = 0; k < sums.size(); ++k) {
+    const Sum& s = sums[k];
+    const double n = double(std::max<uint64_t>(s.n, 1));
+    colours[k] = qRgb(int(RoundHalfEven(double(s.r) / n)), int(RoundHalfEven(double(s.g) / n)),
+                      int(RoundHalfEven(double(s.b) / n)));
+  }
+
+  // Every display pixel that shows one of those picture pixels takes its block's mean. Along a
+  // row the pixels of one block are a run, painted as one.
+  struct Run {
+    int from, to;  // display pixels [from, to)
+    int64_t block;
+  };
+  auto runsOf = [&](int extent, int available, int64_t from, int64_t to, int64_t origin,
+                    int64_t first) {
+    const std::vector<int64_t> shown = SampledPixels(extent, zoomPercent, available);
+    std::vector<Run> runs;
+    for (int i = 0; i < extent; ++i) {
+      const int64_t p = shown[size_t(i)];
+      if (p < from || p >= to) continue;
+      const int64_t block = (p - origin) / edge - first;
+      if (!runs.empty() && runs.back().to == i && runs.back().block == block)
+        ++runs.back().to;
+      else
+        runs.push_back({i, i + 1, block});
+    }
+    return runs;
+  };
+  const std::vector<Run> columns = runsOf(surface->width(), picture.width(), cl, cr, left, bx0);
+  const std::vector<Run> rows = runsOf(surface->height(), picture.height(), ct, cb, top, by0);
+  for (const Run& band : rows) {
+    const QRgb* blockRow = &colours[size_t(band.block * across)];
+    for (int y = band.from; y < band.to; ++y) {
+      auto* line = reinterpret_cast<QRgb*>(surface->scanLine(y));
+      for (const Run& run : columns) std::fill(line + run.from, line + run.to, blockRow[run.block]);
+    }
+  }
+}
+
+void DrawMarker(GdiCanvas& canvas, const FigureToDraw& f) {
+  canvas.SetForeColor(f.Pen.FillColor);
+  canvas.SetFillColor(f.Pen.FillColor);
+  canvas.SetFillStyle(platform::kFillSolid);
+  canvas.SetDrawStyle(platform::kSolid);
+  canvas.SetDrawWidth(1);
+  canvas.Circle(f.X1, f.Y1, f.Radius);
+  // Measured and printed on copies: a marker leaves no text attributes behind.
+  WorkArea measure;
+  TextState number = f.Text;
+  MeasureText(canvas, number, measure);
+  PanelState look;
+  auto print = [&](float x, float y) {
+    PrintRotatedText(canvas, look, number, number.TextFont, 0, number.TextBold, number.TextItalic,
+                     x, y, number.TextString);
+  };
+  // The figures' ink, not their cell, goes in the middle of the disc: digits have no descent.
+  // Printed once on a scratch surface to find it.
+  QImage* target = canvas.Surface();
+  QImage scratch(int(measure.WorkWidth) + 2, int(measure.WorkHeight) + 2, QImage::Format_RGB32);
+  scratch.fill(Qt::white);
+  canvas.Bind(&scratch);
+  look.PenColor = 0;
+  print(1, 1);
+  canvas.Bind(target);
+  QRect ink;
+  for (int y = 0; y < scratch.height(); ++y)
+    for (int x = 0; x < scratch.width(); ++x)
+      if (scratch.pixel(x, y) != qRgb(255, 255, 255)) ink |= QRect(x, y, 1, 1);
+  const double middleX =
+      ink.isEmpty() ? 1 + measure.WorkWidth / 2 : (ink.left() + ink.right()) / 2.0;
+  const double middleY =
+      ink.isEmpty() ? 1 + measure.WorkHeight / 2 : (ink.top() + ink.bottom()) / 2.0;
+  look.PenColor = f.Pen.LineColor;
+  print(static_cast<float>(f.X1 + 1 - middleX), static_cast<float>(f.Y1 + 1 - middleY));
+}
+
+void DrawHighlight(GdiCanvas& canvas, const FigureToDraw& f) {
+  // The pen lightened halfway to white, channel by channel.
+  uint32_t factor = 0;
+  for (int shift : {0, 8, 16})
+    factor |= ((255 + ((f.Pen.LineColor >> shift) & 0xFFu)) / 2) << shift;
+  if (f.Box) {
+    const float l = std::min(f.X1, f.X2), r = std::max(f.X1, f.X2);
+    const float t = std::min(f.Y1, f.Y2), b = std::max(f.Y1, f.Y2);
+    canvas.MultiplyPolygon({{l, t}, {r, t}, {r, b}, {l, b}}, factor);
+    return;
+  }
+  const double dx = double(f.X2) - f.X1, dy = double(f.Y2) - f.Y1, length = std::hypot(dx, dy);
+  if (!(length > 0) || !std::isfinite(length)) return;
+  // Butt ends: the stroke is the rectangle of its thickness along the segment.
+  const double half = f.Thickness / 2.0;
+  const auto nx = static_cast<float>(-dy / length * half),
+             ny = static_cast<float>(dx / length * half);
+  canvas.MultiplyPolygon({{f.X1 + nx, f.Y1 + ny},
+                          {f.X2 + nx, f.Y2 + ny},
+                          {f.X2 - nx, f.Y2 - ny},
+                          {f.X1 - nx, f.Y1 - ny}},
+                         factor);
+}
+
 }  // namespace
+
+double MarkerRadius(const GdiCanvas& canvas, double points) {
+  return std::max(8.0, 0.8 * canvas.CellHeightForPoints(ScaledFontSize(points, 100)));
+}
 
 int16_t ScaledFontSize(double points, int16_t zoomPercent) {
   return SaturatedInt16(points * zoomPercent / 100.0);
@@ -100,7 +295,7 @@ void DrawFigure(GdiCanvas& canvas, const FigureToDraw& f, int16_t zoomPercent,
   canvas.SetForeColor(f.Pen.LineColor);
   canvas.SetFillColor(f.Pen.FillColor);
   canvas.SetFillStyle(f.Pen.FillStyle);
-  if (f.Kind != fig::kText) {
+  if (f.Kind != fig::kText && !IsMarkupKind(f.Kind)) {
     canvas.SetDrawStyle(f.Pen.LineStyle);
     canvas.SetDrawWidth(f.Pen.LineWidth);
   }
@@ -118,6 +313,15 @@ void DrawFigure(GdiCanvas& canvas, const FigureToDraw& f, int16_t zoomPercent,
       break;
     case fig::kCircle:
       canvas.Circle(f.X1, f.Y1, f.Radius, f.EllipseRatio);
+      break;
+    case fig::kMosaic:
+      DrawMosaic(canvas, f, zoomPercent);
+      break;
+    case fig::kMarker:
+      DrawMarker(canvas, f);
+      break;
+    case fig::kHighlight:
+      DrawHighlight(canvas, f);
       break;
     case fig::kText: {
       work.WorkPoints[1] = {f.X1, f.Y1};
@@ -137,10 +341,11 @@ void DrawFigure(GdiCanvas& canvas, const FigureToDraw& f, int16_t zoomPercent,
 
 void RedrawFigures(GdiCanvas& canvas, const FigureTable& figures, int16_t zoomPercent,
                    const Settings& settings, WorkArea& work, DragState& drag, PanelState& panel,
-                   TextState& text) {
+                   TextState& text, const QImage* picture) {
   const int count = std::clamp<int>(figures.FigureCount, 0, fig::kMaxFigures);
   for (int row = 1; row <= count; ++row) {
-    const FigureToDraw f = RowToDraw(figures, row, zoomPercent);
+    FigureToDraw f = RowToDraw(figures, row, zoomPercent);
+    f.Picture = picture;
     // The refresh leaves each row's fill style, first point and (text rows) colours in the
     // shared state, where the next tool action takes them up or sets them again.
     panel.BrushStyle = f.Pen.FillStyle;

@@ -30,24 +30,44 @@ struct FigureToDraw {
     uint32_t LineColor = 0, FillColor = 0;
     int16_t FillStyle = 0;
   } Pen;
-  TextState Text;    // font, size at the zoom, bold, italic and string of a text
+  TextState Text;    // font, size at the zoom, bold, italic and string of a text or a marker
   double Angle = 0;  // text angle in degrees
+  // Mosaic: its corners and block edge in picture pixels, and the picture as loaded (never the
+  // surface), which its blocks are the means of. Without a picture a mosaic draws nothing.
+  struct {
+    double X1 = 0, Y1 = 0, X2 = 0, Y2 = 0, Block = 0;
+  } Mosaic;
+  const QImage* Picture = nullptr;
+  // Highlighter: the thickness across a stroke, and whether it is the box the points span.
+  float Thickness = 0;
+  bool Box = false;
 };
 
 // The one drawing of every kind, used for a new figure and on every refresh: sets the canvas
 // pen, fill and drawing mode from f.Pen and draws. A segment leaves its ends in
 // drag.DrawX1..DrawY2 (then the arrow head's, see DrawArrowHead); a text leaves work.WorkAngle,
 // WorkPoints and its attributes as drawn in `text`.
+// A mosaic paints each display pixel that shows a picture pixel of its rectangle (sampled as
+// the refresh stretches the picture) in the rounded mean of the picture's pixels in that pixel's
+// block: squares of Block (at least 4) picture pixels from the rectangle's top-left corner,
+// clipped to the rectangle and the picture. A marker is a disc in Pen.FillColor with its number
+// centred on it in Pen.LineColor. A highlighter multiplies what is under it, once per pixel, by
+// Pen.LineColor lightened halfway to white.
 void DrawFigure(platform::GdiCanvas& canvas, const FigureToDraw& f, int16_t zoomPercent,
                 const Settings& settings, WorkArea& work, DragState& drag, TextState& text);
 
 // Draws rows 1 to FigureCount in row order (deleted rows and unknown kinds draw nothing), each
 // with its own colours, line style, width and fill; then, when there was any row, leaves the
 // canvas FillStyle at 1. Text rows leave their colours in panel.PenColor/BrushColor/BrushStyle
-// and their attributes in `text`.
+// and their attributes in `text`. `picture` is the picture the canvas shows (at 100 percent),
+// which mosaics are made from.
 void RedrawFigures(platform::GdiCanvas& canvas, const FigureTable& figures, int16_t zoomPercent,
                    const Settings& settings, WorkArea& work, DragState& drag, PanelState& panel,
-                   TextState& text);
+                   TextState& text, const QImage* picture);
+
+// The radius at 100 percent of a numbered marker whose number is set in `points`: 0.8 of the
+// font's cell height, at least 8 pixels.
+double MarkerRadius(const platform::GdiCanvas& canvas, double points);
 
 // Two wings at (DrawX2, DrawY2) pointing back along the segment from (DrawX1, DrawY1): angle
 // Settings slot 31 either side, length slot 32 * zoom / 100, in the canvas pen as it stands.

@@ -77,35 +77,39 @@ inline Qt::MouseButtons& HeldButtons() {
   return held;
 }
 
-inline void SendMouse(Form1& form, QEvent::Type type, QPoint at, Qt::MouseButton button) {
+inline void SendMouse(Form1& form, QEvent::Type type, QPoint at, Qt::MouseButton button,
+                      Qt::KeyboardModifiers keys = Qt::NoModifier) {
   QWidget* canvas = form.Picture2;
   QMouseEvent event(type, QPointF(at), canvas->mapToGlobal(QPointF(at)), button, HeldButtons(),
-                    Qt::NoModifier);
+                    keys);
   QCoreApplication::sendEvent(canvas, &event);
 }
 
-inline void Press(Form1& form, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
+inline void Press(Form1& form, QPoint at, Qt::MouseButton button = Qt::LeftButton,
+                  Qt::KeyboardModifiers keys = Qt::NoModifier) {
   HeldButtons() |= button;
-  SendMouse(form, QEvent::MouseButtonPress, at, button);
+  SendMouse(form, QEvent::MouseButtonPress, at, button, keys);
 }
-inline void MoveTo(Form1& form, QPoint at) {
-  SendMouse(form, QEvent::MouseMove, at, Qt::NoButton);
+inline void MoveTo(Form1& form, QPoint at, Qt::KeyboardModifiers keys = Qt::NoModifier) {
+  SendMouse(form, QEvent::MouseMove, at, Qt::NoButton, keys);
 }
-inline void Release(Form1& form, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
+inline void Release(Form1& form, QPoint at, Qt::MouseButton button = Qt::LeftButton,
+                    Qt::KeyboardModifiers keys = Qt::NoModifier) {
   HeldButtons() &= ~Qt::MouseButtons(button);
-  SendMouse(form, QEvent::MouseButtonRelease, at, button);
+  SendMouse(form, QEvent::MouseButtonRelease, at, button, keys);
 }
 
-// Press, the moves in order, release at the last point.
+// Press, the moves in order, release at the last point, with `keys` held throughout.
 inline void Drag(Form1& form, QPoint from, std::initializer_list<QPoint> through,
-                 Qt::MouseButton button = Qt::LeftButton) {
-  Press(form, from, button);
+                 Qt::MouseButton button = Qt::LeftButton,
+                 Qt::KeyboardModifiers keys = Qt::NoModifier) {
+  Press(form, from, button, keys);
   QPoint last = from;
   for (QPoint p : through) {
-    MoveTo(form, p);
+    MoveTo(form, p, keys);
     last = p;
   }
-  Release(form, last, button);
+  Release(form, last, button, keys);
 }
 
 inline void Click(Form1& form, QPoint at) {

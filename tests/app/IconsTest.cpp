@@ -23,10 +23,10 @@ const QStringList kToolbar = {"open",
                               "capture-target-active",
                               "settings",
                               "copy-figures"};
-const QStringList kToolPanel = {"tool-segment", "tool-rectangle", "tool-circle",    "tool-text",
-                                "tool-move",    "tool-delete",    "tool-trim-both", "tool-trim-one",
-                                "tool-extend",  "tool-parallel",  "undo",           "capture-rect",
-                                "redo"};
+const QStringList kToolPanel = {"tool-segment",  "tool-rectangle", "tool-circle",    "tool-text",
+                                "tool-mosaic",   "tool-marker",    "tool-highlight", "tool-move",
+                                "tool-delete",   "tool-trim-both", "tool-trim-one",  "tool-extend",
+                                "tool-parallel", "undo",           "capture-rect",   "redo"};
 const QStringList kNames = kToolbar + kToolPanel + QStringList{"app"};
 
 QImage Render(const QIcon& icon, int size) {

@@ -65,6 +65,9 @@ enum class Act {
   kColours,
   kEllipseRatio,
   kCaptionToggle,
+  kMosaic,
+  kMarker,
+  kHighlight,
 };
 
 struct Weighted {
@@ -84,8 +87,34 @@ constexpr std::array kActions{
     Weighted{Act::kSave, 1},      Weighted{Act::kArrowToggle, 2},  Weighted{Act::kPenWidth, 2},
     Weighted{Act::kFillStyle, 2}, Weighted{Act::kLineStyle, 2},    Weighted{Act::kZoomStep, 2},
     Weighted{Act::kColours, 1},   Weighted{Act::kEllipseRatio, 1}, Weighted{Act::kCaptionToggle, 1},
-    Weighted{Act::kRedo, 2},
+    Weighted{Act::kRedo, 2},      Weighted{Act::kMosaic, 4},       Weighted{Act::kMarker, 4},
+    Weighted{Act::kHighlight, 5},
 };
+
+// The tools that draw over the picture as it stands; their result must be what a refresh paints.
+bool DrawsMarkup(Act act) {
+  return act == Act::kMosaic || act == Act::kMarker || act == Act::kHighlight;
+}
+
+// Steps that leave the surface alone (or, if they change it, refresh it).
+bool KeepsSurfaceFresh(Act act) {
+  switch (act) {
+    case Act::kPickTool:
+    case Act::kCopy:
+    case Act::kSave:
+    case Act::kArrowToggle:
+    case Act::kPenWidth:
+    case Act::kFillStyle:
+    case Act::kLineStyle:
+    case Act::kZoomStep:
+    case Act::kColours:
+    case Act::kEllipseRatio:
+    case Act::kCaptionToggle:
+      return true;
+    default:
+      return false;
+  }
+}
 
 // Edits that save the undo record before they change a row.
 bool RecordsUndo(Act act) {
@@ -138,6 +167,9 @@ class SoakTest : public FormTest {
   int undoRecords_ = 0;
   int refreshesCompared_ = 0;
   int noOpRefreshSteps_ = 0;
+  int markupCompared_ = 0;
+  // Whether the surface is what a fresh refresh would paint, as far as the checks know.
+  bool surfaceFresh_ = true;
 
   int Uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
   bool Chance(int percent) { return Uniform(1, 100) <= percent; }
@@ -193,12 +225,28 @@ class SoakTest : public FormTest {
     return VisiblePoint();
   }
 
-  void DragWith(int mode) {
+  // A point near the first point of any stored figure (a marker's centre, a mosaic's corner).
+  QPoint NearFigurePoint() {
+    const FigureTable& t = form().figures;
+    if (t.FigureCount == 0) return VisiblePoint();
+    const int row = Uniform(1, t.FigureCount);
+    const double zoom = form().view.ZoomPercent / 100.0;
+    const double x = t.Num(row, fig::kX1) * zoom, y = t.Num(row, fig::kY1) * zoom;
+    if (std::abs(x) >= 30000 || std::abs(y) >= 30000) return VisiblePoint();
+    return {int(x) + Uniform(-3, 3), int(y) + Uniform(-3, 3)};
+  }
+
+  QPoint AimedPoint() {
+    const int roll = Uniform(1, 100);
+    return roll <= 50 ? NearSegmentPoint() : roll <= 80 ? NearFigurePoint() : VisiblePoint();
+  }
+
+  void DragWith(int mode, Qt::KeyboardModifiers keys = Qt::NoModifier) {
     ChooseTool(form(), mode);
     const QPoint from = VisiblePoint();
     const QPoint to = Chance(5) ? from : VisiblePoint();
     QPoint mid = (from + to) / 2;
-    Drag(form(), from, {mid, to});
+    Drag(form(), from, {mid, to}, Qt::LeftButton, keys);
   }
 
   void ClickWith(int mode, QPoint at) {
@@ -219,7 +267,7 @@ class SoakTest : public FormTest {
     Form1& w = form();
     switch (act) {
       case Act::kPickTool:
-        ChooseTool(w, PickOne(std::array{1, 2, 3, 4, 8, 9, 10, 11, 12, 13}));
+        ChooseTool(w, PickOne(std::array{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}));
         break;
       case Act::kSegment:
         DragWith(1);
@@ -237,12 +285,21 @@ class SoakTest : public FormTest {
         break;
       case Act::kMove: {
         ChooseTool(w, tool::kMove);
-        const QPoint from = Chance(70) ? NearSegmentPoint() : VisiblePoint();
+        const QPoint from = AimedPoint();
         Drag(w, from, {from + QPoint(Uniform(-60, 60), Uniform(-60, 60))});
         break;
       }
       case Act::kDelete:
-        ClickWith(tool::kDelete, Chance(70) ? NearSegmentPoint() : VisiblePoint());
+        ClickWith(tool::kDelete, AimedPoint());
+        break;
+      case Act::kMosaic:
+        DragWith(tool::kMosaic);
+        break;
+      case Act::kMarker:
+        ClickWith(tool::kMarker, VisiblePoint());
+        break;
+      case Act::kHighlight:
+        DragWith(tool::kHighlight, Chance(30) ? Qt::ShiftModifier : Qt::NoModifier);
         break;
       case Act::kTrimBoth:
       case Act::kTrimOne:
@@ -413,8 +470,28 @@ class SoakTest : public FormTest {
   // After a step that ends in a refresh, the surface is what a fresh refresh paints. A step that
   // turned out to do nothing (a refused zoom, undo with no record) may leave a surface that was
   // not refreshed before it; that is fine as long as the step did not touch it.
-  void CheckSurface(Act act, const QImage& before, const QByteArray& stateBefore) {
+  void CheckSurface(Act act, const QImage& before, const QByteArray& stateBefore, int countBefore) {
     Form1& w = form();
+    const bool wasFresh = surfaceFresh_;
+    surfaceFresh_ = wasFresh && KeepsSurfaceFresh(act);
+    // A new mosaic, marker or highlighter drawn over a fresh surface is what the next refresh
+    // paints (unless the full table refused it, which leaves it until that refresh).
+    if (DrawsMarkup(act)) {
+      if (!wasFresh || w.figures.FigureCount == countBefore) return;
+      const QImage drawn = w.Picture2->Surface().copy();
+      w.RefreshView();
+      if (drawn != w.Picture2->Surface()) {
+        drawn.save(saves_.filePath(QStringLiteral("drawn.png")));
+        w.Picture2->Surface().save(saves_.filePath(QStringLiteral("fresh.png")));
+        saves_.setAutoRemove(false);
+        QFAIL(qPrintable(
+            Where() +
+            QStringLiteral(": the new figure differs from its refresh (%1)").arg(saves_.path())));
+      }
+      ++markupCompared_;
+      surfaceFresh_ = true;
+      return;
+    }
     if (!EndsInRefresh(act)) return;
     // A pick still waiting for its partner (or for a distance) is marked, not refreshed.
     if (act >= Act::kTrimBoth && act <= Act::kParallel && w.drag.Picks[0][0] != 0) return;
@@ -424,6 +501,7 @@ class SoakTest : public FormTest {
     const bool equal = after == fresh;
     const bool untouched = after == before && State() == stateBefore;
     ++(equal ? refreshesCompared_ : noOpRefreshSteps_);
+    surfaceFresh_ = true;  // whatever it was, the comparison's refresh made it so
     if (!equal && !untouched) {
       after.save(saves_.filePath(QStringLiteral("after.png")));
       fresh.save(saves_.filePath(QStringLiteral("fresh.png")));
@@ -497,6 +575,8 @@ class SoakTest : public FormTest {
     Form1& w = form();
     const FigureTable edited = w.figures;
     const size_t edits = w.history.UndoCount();
+    // A session that ended in undo presses left edits to redo beyond the table it ended with.
+    const size_t redoneBeyond = w.history.RedoCount();
     size_t presses = 0;
     while (w.UNDB->isEnabled() && presses <= edits) {
       w.UNDB->click();
@@ -507,11 +587,12 @@ class SoakTest : public FormTest {
     QCOMPARE(w.figures.cells[fig::kUndoRow], edited.cells[fig::kUndoRow]);
     QCOMPARE(w.Picture2->Surface().size(), w.Picture2->size());
     presses = 0;
-    while (w.RDOB->isEnabled() && presses <= edits) {
+    while (w.RDOB->isEnabled() && presses < edits + (redoneBeyond == 0 ? 1 : 0)) {
       w.RDOB->click();
       ++presses;
     }
     QCOMPARE(presses, edits);
+    QCOMPARE(w.RDOB->isEnabled(), redoneBeyond > 0);
     QVERIFY2(SameFigures(w.figures, edited), "redoing every edit did not return to the table");
     QCOMPARE(w.Status(status::kFigureCount), QString::number(edited.FigureCount));
   }
@@ -539,7 +620,7 @@ class SoakTest : public FormTest {
       if (QTest::currentTestFailed()) return;
       CheckTable(act, undoBefore, countBefore);
       if (QTest::currentTestFailed()) return;
-      CheckSurface(act, surfaceBefore, stateBefore);
+      CheckSurface(act, surfaceBefore, stateBefore, countBefore);
       if (QTest::currentTestFailed()) return;
       if (form().figures.FigureCount == fig::kMaxFigures && tableFilledAt_ < 0)
         tableFilledAt_ = step_;
@@ -550,9 +631,11 @@ class SoakTest : public FormTest {
     if (QTest::currentTestFailed()) return;
     qInfo(
         "soak: %d steps in %lld ms; %d figures (table full from step %d); %d undo records; "
-        "%d refreshes compared, %d no-op; %zu messages; %d saves; %zu edits undone and redone",
+        "%d refreshes compared, %d no-op; %d new markup figures compared; %zu messages; %d saves; "
+        "%zu edits undone and redone",
         steps, timer.elapsed(), form().figures.FigureCount, tableFilledAt_, undoRecords_,
-        refreshesCompared_, noOpRefreshSteps_, modal_->messages.size(), saved_, edits);
+        refreshesCompared_, noOpRefreshSteps_, markupCompared_, modal_->messages.size(), saved_,
+        edits);
   }
 };
 

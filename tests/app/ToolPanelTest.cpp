@@ -1,5 +1,6 @@
 // The tool panel's rules, driven through its controls by name.
 #include <QComboBox>
+#include <QGridLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
@@ -123,8 +124,16 @@ class ToolPanelTest : public QObject {
     QVERIFY(!trim->isChecked());
     QCOMPARE(f.form->Status(velmor::status::kPrompt),
              QStringLiteral("ﾏｳｽのﾄﾞﾗｯｸ&ﾄﾞﾛｯﾌﾟで線を作画します。"));
-    for (int unused : {5, 6, 7})
-      QVERIFY(!f.Find<QToolButton>(QStringLiteral("Opb_%1").arg(unused).toLatin1()));
+    // The strip holds the tools two a row in the order of their numbers.
+    const auto* grid = f.Find<QWidget>("LeftStrip")->findChild<QGridLayout*>();
+    QVERIFY(grid);
+    for (int tool = 1; tool <= 13; ++tool) {
+      auto* button = f.Find<QToolButton>(QStringLiteral("Opb_%1").arg(tool).toLatin1());
+      QVERIFY(button);
+      int row = -1, column = -1, rows = 0, columns = 0;
+      grid->getItemPosition(grid->indexOf(button), &row, &column, &rows, &columns);
+      QCOMPARE(row * 2 + column, tool - 1);
+    }
   }
 
   void colourSwatchWritesItsSlotOnlyWhenConfirmed() {

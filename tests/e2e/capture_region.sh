@@ -96,7 +96,9 @@ found=$(compare -metric AE -subimage-search "$pictures/active.png" "$pictures/ot
 [ "$found" = "0" ] || fail "the active-window capture does not show the other window"
 
 # 矩形 at the bottom of the tool strip: the screen area from (300, 250) to (500, 350).
-xdotool mousemove --window "$win" 28 449 click 1
+place=$(control_place Command5)
+read -r rect_x rect_y <<<"$place"
+xdotool mousemove --window "$win" "$rect_x" "$rect_y" click 1
 away_and_back 矩形
 canvas_picture "$pictures/rectangle.png"
 convert "$pictures/screen.png" -crop 200x100+300+250 +repage "$pictures/rectangle-expected.png"
@@ -113,7 +115,7 @@ ui_scale=2
 QT_SCALE_FACTOR=2 QT_ENABLE_HIGHDPI_SCALING=1 start_velmor
 win=$(wait_window '^Velmor') || fail "main window did not appear on the scaled desktop"
 sleep 1
-xdotool mousemove --window "$win" $((28 * 2)) $((449 * 2)) click 1
+xdotool mousemove --window "$win" $((rect_x * 2)) $((rect_y * 2)) click 1
 away_and_back "矩形 on the scaled desktop"
 canvas_picture "$pictures/rectangle-scaled.png"
 same_pixels "$pictures/rectangle-scaled.png" "$pictures/rectangle-expected.png" ||

@@ -11,12 +11,13 @@ work=$E2E_WORK
 for _ in $(seq 50); do grep -q ready "$work/keeper.log" && break; sleep 0.1; done
 grep -q ready "$work/keeper.log" || fail "the clipboard manager did not start"
 # Window coordinates of the controls (the client area starts below the title bar; the toolbar's
-# 16-pixel icons sit in one row, the tools in a column on the left).
+# 16-pixel icons sit in one row; the tools, two a row on the left, are found by their names).
 toolbar_y=33
 cut_x=193
 copy_x=219
 paste_x=244
-segment_tool=(27 93)
+place=$(control_place Opb_1)
+read -r -a segment_tool <<<"$place"
 
 convert -size 200x150 xc:'#3080c0' +antialias \
   -fill '#e0e020' -draw 'rectangle 20,20 80,60' \

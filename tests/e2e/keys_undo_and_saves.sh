@@ -6,7 +6,8 @@ set -euo pipefail
 source "$E2E_LIB"
 
 work=$E2E_WORK
-segment_tool=(27 93)
+place=$(control_place Opb_1)
+read -r -a segment_tool <<<"$place"
 
 convert -size 200x150 xc:'#3080c0' +antialias \
   -fill '#e0e020' -draw 'rectangle 20,20 80,60' \

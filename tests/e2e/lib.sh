@@ -22,6 +22,13 @@ ended_cleanly() {
     fail "the program ended without its teardown (its lock file is left)"
 }
 
+# control_place NAME: "x y", the centre of the main window's control of that objectName in the
+# window's own pixels (menu bar included), as the window lays it out.
+control_place() {
+  [ -n "${CONTROL_PLACE:-}" ] || fail "CONTROL_PLACE is not set"
+  "$CONTROL_PLACE" "$1" || fail "no control $1 on the main window"
+}
+
 # Prints the id of the first visible window whose title matches, waiting up to 10 s.
 wait_window() {
   local pattern=$1 id=""

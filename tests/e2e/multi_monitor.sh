@@ -41,7 +41,9 @@ close_velmor() {
 
 rectangle() {  # rectangle CX CY DX DY PNG: 矩形 at the bottom of the tool strip, then the canvas
   open_velmor "$1" "$2" "$3" "$4"
-  xdotool mousemove --window "$win" 28 449 click 1
+  place=$(control_place Command5)
+  read -r rect_x rect_y <<<"$place"
+  xdotool mousemove --window "$win" "$rect_x" "$rect_y" click 1
   away_and_back 矩形
   canvas_picture "$5"
   close_velmor

@@ -5,7 +5,7 @@
 # user velmor-e2e (made when missing).
 # Usage: run-on-sway.sh SCENARIO.sh VELMOR_BINARY
 # E2E_SWAY_SCALE: the output's scale (1 unless set; the layout stays 1280 x 800). E2E_PORTAL=0: a session without a portal.
-# PICTURE_WINDOW, FAKE_PORTAL: the helper programs the scenarios use. E2E_KEEP: see cleanup.
+# PICTURE_WINDOW, FAKE_PORTAL, CONTROL_PLACE: the helper programs the scenarios use. E2E_KEEP: see cleanup.
 set -euo pipefail
 scenario=$(realpath "$1")
 binary=$(realpath "$2")
@@ -20,7 +20,7 @@ if [ "$(id -u)" -eq 0 ]; then
   cp -r "$(dirname "$self")" "$stage/e2e"
   cp "$binary" "$stage/velmor"
   helpers=()
-  for var in PICTURE_WINDOW FAKE_PORTAL; do
+  for var in PICTURE_WINDOW FAKE_PORTAL CONTROL_PLACE; do
     if [ -n "${!var:-}" ]; then
       cp "${!var}" "$stage/$(basename "${!var}")"
       helpers+=("$var=$stage/$(basename "${!var}")")

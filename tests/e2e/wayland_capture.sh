@@ -89,7 +89,7 @@ found=$(compare -metric AE -subimage-search "$pictures/active.png" "$pictures/ot
 velmor_click 300 32
 
 # --- 矩形: the settings' rectangle, device pixels of the portal's picture ---
-velmor_click 28 449
+velmor_click $(control_place Command5)
 sleep 1.5
 back_again 矩形
 velmor_canvas "$pictures/rectangle.png"

@@ -46,7 +46,7 @@ expect_message() {
 
 velmor_click 275 32
 expect_message "a whole-screen capture without a portal"
-velmor_click 28 449
+velmor_click $(control_place Command5)
 expect_message "矩形 without a portal"
 velmor_click 300 32
 sleep 0.3
@@ -69,7 +69,7 @@ mkdir -p "$(dirname "$broken")"
 portal_pid=$!
 picture_pids+=("$portal_pid")
 for _ in $(seq 50); do grep -q ready "$E2E_WORK/fake-portal.log" && break; sleep 0.1; done
-velmor_click 28 449
+velmor_click $(control_place Command5)
 expect_message "矩形 with a broken picture"
 [ ! -e "$broken" ] || fail "the portal's broken file in the temporary folder was left behind"
 

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cmath>
+
 #include "raster/CanvasPixels.h"
 #include "render/FigureRenderer.h"
 
@@ -19,6 +22,7 @@ constexpr QRgb kWhite = 0xFFFFFFFF;
 // The program's shared state around one canvas.
 struct Scene {
   QImage image;
+  QImage picture;  // the picture as loaded, which mosaics are made from
   GdiCanvas canvas;
   FigureTable figures;
   Settings settings;
@@ -27,7 +31,7 @@ struct Scene {
   PanelState panel;
   TextState text;
 
-  explicit Scene(QImage picture) : image(std::move(picture)), canvas(&image) {
+  explicit Scene(QImage loaded) : image(loaded), picture(std::move(loaded)), canvas(&image) {
     settings.Set(slot::kWingAngle, 30.0);
     settings.Set(slot::kWingLength, 10.0);
     settings.Set(slot::kFontName, std::string("IPAGothic"));
@@ -50,8 +54,40 @@ struct Scene {
     return Add({int16_t(4), x, y, s, std::string("IPAGothic"), size, false, color, back, fill,
                 angle, false});
   }
+  int AddMosaic(double x1, double y1, double x2, double y2, double block) {
+    const int row = Add({int16_t(fig::kMosaic), x1, y1, x2, y2});
+    figures.At(row, fig::mosaic::kBlock) = block;
+    return row;
+  }
+  int AddMarker(double x, double y, int16_t number, double radius, uint32_t numberColor,
+                uint32_t fill) {
+    const int row = Add({int16_t(fig::kMarker), x, y});
+    auto cell = [&](int col) -> TaggedValue& { return figures.At(row, col); };
+    cell(fig::marker::kNumber) = number;
+    cell(fig::marker::kFontName) = std::string("IPAGothic");
+    cell(fig::marker::kFontSize) = 10.0;
+    cell(fig::marker::kBold) = false;
+    cell(fig::marker::kNumberColor) = int32_t(numberColor);
+    cell(fig::marker::kFillColor) = int32_t(fill);
+    cell(fig::marker::kRadius) = radius;
+    cell(fig::marker::kItalic) = false;
+    return row;
+  }
+  int AddHighlight(double x1, double y1, double x2, double y2, double thickness, uint32_t color,
+                   bool box = false) {
+    const int row = Add({int16_t(fig::kHighlight), x1, y1, x2, y2});
+    figures.At(row, fig::highlight::kThickness) = thickness;
+    figures.At(row, fig::highlight::kColor) = int32_t(color);
+    figures.At(row, fig::highlight::kBox) = int16_t(box ? 1 : 0);
+    return row;
+  }
+  // The picture as a refresh at `zoom` paints it, before the figures (whole-number zooms).
+  void ShowAt(int16_t zoom) {
+    image = picture.scaled(picture.size() * zoom / 100);
+    canvas.Bind(&image);
+  }
   void Redraw(int16_t zoom) {
-    RedrawFigures(canvas, figures, zoom, settings, work, drag, panel, text);
+    RedrawFigures(canvas, figures, zoom, settings, work, drag, panel, text, &picture);
   }
   // The segment tool's attributes for a caption, and the caption itself.
   int captionsStored = 0;
@@ -332,6 +368,160 @@ TEST(AddSegmentCaption, FontFollowsTheZoomAndNothingForEmptyTextOrZeroLength) {
   EXPECT_EQ(none.captionsStored, 0);
   EXPECT_EQ(Differences(Plain(100, 100, kWhite), none.image), 0);
   EXPECT_EQ(none.panel.ToolMode, tool::kSegment);
+}
+
+// The mean of each channel of the picture's pixels in [x0, x1) x [y0, y1).
+std::array<double, 3> MeanOf(const QImage& picture, int x0, int y0, int x1, int y1) {
+  std::array<double, 3> sum{};
+  for (int y = y0; y < y1; ++y)
+    for (int x = x0; x < x1; ++x) {
+      const QRgb p = picture.pixel(x, y);
+      sum[0] += qRed(p), sum[1] += qGreen(p), sum[2] += qBlue(p);
+    }
+  const double n = double(x1 - x0) * (y1 - y0);
+  return {sum[0] / n, sum[1] / n, sum[2] / n};
+}
+
+bool IsMean(QRgb p, const std::array<double, 3>& mean) {
+  return std::abs(qRed(p) - mean[0]) <= 0.5 && std::abs(qGreen(p) - mean[1]) <= 0.5 &&
+         std::abs(qBlue(p) - mean[2]) <= 0.5;
+}
+
+TEST(DrawMosaic, EachBlockIsTheMeanOfItsPicturePixelsAt100And200Percent) {
+  for (int16_t zoom : {100, 200}) {
+    Scene s(Noise(70, 50));
+    s.ShowAt(zoom);
+    const QImage shown = s.image;
+    // Blocks of 8 from (5, 7); the last row of blocks is cut to 6 by the rectangle.
+    s.AddMosaic(37, 29, 5, 7, 8);
+    s.Redraw(zoom);
+    for (int y = 0; y < s.image.height(); ++y)
+      for (int x = 0; x < s.image.width(); ++x) {
+        const int px = x * 100 / zoom, py = y * 100 / zoom;
+        const QRgb p = s.image.pixel(x, y);
+        if (px < 5 || px >= 37 || py < 7 || py >= 29) {
+          ASSERT_EQ(p, shown.pixel(x, y)) << zoom << ": " << x << "," << y;
+          continue;
+        }
+        const int bx = 5 + (px - 5) / 8 * 8, by = 7 + (py - 7) / 8 * 8;
+        ASSERT_TRUE(IsMean(p, MeanOf(s.picture, bx, by, bx + 8, std::min(by + 8, 29))))
+            << zoom << ": " << x << "," << y;
+      }
+  }
+}
+
+TEST(DrawMosaic, BlocksAreClippedToThePictureAndNeverSmallerThanFour) {
+  Scene s(Noise(60, 50));
+  s.AddMosaic(-6, -6, 66, 40, 1);  // a block of 1 is drawn as 4, still from (-6, -6)
+  s.Redraw(100);
+  EXPECT_TRUE(IsMean(s.image.pixel(0, 0), MeanOf(s.picture, 0, 0, 2, 2)));
+  EXPECT_TRUE(IsMean(s.image.pixel(1, 1), MeanOf(s.picture, 0, 0, 2, 2)));
+  EXPECT_TRUE(IsMean(s.image.pixel(5, 2), MeanOf(s.picture, 2, 2, 6, 6)));
+  EXPECT_TRUE(IsMean(s.image.pixel(59, 39), MeanOf(s.picture, 58, 38, 60, 40)));
+  EXPECT_EQ(s.image.pixel(30, 40), s.picture.pixel(30, 40));
+}
+
+TEST(DrawMosaic, HidesTheFiguresBeforeItAndTakesNothingFromThem) {
+  Scene s(Plain(80, 60, kWhite));
+  s.Add({int16_t(2), 5.0, 5.0, 70.0, 50.0, int16_t(1), int16_t(0), int32_t(Rgb(255, 0, 0)),
+         int32_t(Rgb(255, 0, 0)), int16_t(0)});
+  s.AddMosaic(0, 0, 80, 60, 8);
+  s.AddSegment(10, 30, 60, 30);
+  s.Redraw(100);
+  EXPECT_EQ(CountIf(s.image, [](int, int y, QRgb p) { return y != 30 && p != kWhite; }), 0);
+  EXPECT_EQ(s.image.pixel(30, 30), qRgb(0, 0, 0));  // drawn after the mosaic, so over it
+  // Without the picture it was made from, a mosaic draws nothing.
+  Scene bare(Noise(40, 40));
+  const QImage before = bare.image;
+  bare.AddMosaic(0, 0, 40, 40, 8);
+  RedrawFigures(bare.canvas, bare.figures, 100, bare.settings, bare.work, bare.drag, bare.panel,
+                bare.text, nullptr);
+  EXPECT_EQ(Differences(before, bare.image), 0);
+}
+
+TEST(DrawMarker, FilledDiscWithItsNumberInTheMiddleAt100And200Percent) {
+  const uint32_t blue = Rgb(0, 0, 255), yellow = Rgb(255, 255, 0);
+  int numberHeight[2] = {};
+  for (int16_t zoom : {100, 200}) {
+    Scene s(Plain(120, 120, kWhite));
+    s.AddMarker(30, 30, 7, 10, blue, yellow);
+    s.Redraw(zoom);
+    const double c = 30.0 * zoom / 100, r = 10.0 * zoom / 100;
+    QRect number;
+    for (int y = 0; y < 120; ++y)
+      for (int x = 0; x < 120; ++x) {
+        const double d = std::hypot(x - c, y - c);
+        const QRgb p = s.image.pixel(x, y);
+        if (d > r + 1) {
+          ASSERT_EQ(p, kWhite) << zoom << ": " << x << "," << y;
+        }
+        if (d < r - 1) {
+          ASSERT_TRUE(p == qRgb(0, 0, 255) || p == qRgb(255, 255, 0)) << x << "," << y;
+        }
+        if (p == qRgb(0, 0, 255)) number |= QRect(x, y, 1, 1);
+      }
+    ASSERT_FALSE(number.isEmpty());
+    EXPECT_NEAR((number.left() + number.right()) / 2.0, c, 0.5) << zoom;
+    EXPECT_NEAR((number.top() + number.bottom()) / 2.0, c, 0.5) << zoom;
+    numberHeight[zoom / 200] = number.height();
+  }
+  EXPECT_GE(numberHeight[1], numberHeight[0] * 3 / 2);  // the number grows with the disc
+}
+
+TEST(DrawHighlight, BlackStaysBlackAndWhiteTurnsMidGreyAt100And200Percent) {
+  for (int16_t zoom : {100, 200}) {
+    Scene s(Plain(100, 40, kWhite));
+    for (int y = 18; y < 22; ++y)  // a line of "text" under the stroke
+      for (int x = 20; x < 70; ++x) s.picture.setPixel(x, y, qRgb(0, 0, 0));
+    s.ShowAt(zoom);
+    const QImage shown = s.image;
+    s.AddHighlight(10, 20, 90, 20, 12, Rgb(0, 0, 0));  // from the default black pen
+    s.Redraw(zoom);
+    const double f = zoom / 100.0;
+    for (int y = 0; y < s.image.height(); ++y)
+      for (int x = 0; x < s.image.width(); ++x) {
+        const bool under =
+            x + 0.5 >= 10 * f && x + 0.5 < 90 * f && y + 0.5 >= 14 * f && y + 0.5 < 26 * f;
+        const QRgb was = shown.pixel(x, y), p = s.image.pixel(x, y);
+        if (!under)
+          ASSERT_EQ(p, was) << zoom << ": " << x << "," << y;
+        else
+          ASSERT_EQ(p, was == kWhite ? qRgb(127, 127, 127) : qRgb(0, 0, 0)) << x << "," << y;
+      }
+  }
+}
+
+TEST(DrawHighlight, PenLightenedHalfwayMultipliesAndABoxSpansItsPoints) {
+  Scene s(Plain(60, 50, qRgb(100, 100, 100)));
+  const QImage before = s.image;
+  s.AddHighlight(50, 40, 10, 10, 12, Rgb(255, 255, 0), true);  // yellow: factor (255, 255, 127)
+  s.Redraw(100);
+  EXPECT_EQ(ChangedArea(before, s.image), QRect(10, 10, 40, 30));
+  EXPECT_EQ(CountIf(s.image, [](int, int, QRgb p) { return p == qRgb(100, 100, 50); }), 40 * 30);
+}
+
+TEST(DrawHighlight, EachPixelOfOneStrokeOnceAndOverlappingStrokesTwice) {
+  Scene s(Plain(100, 100, kWhite));
+  s.AddHighlight(10, 80, 85, 15, 9, Rgb(0, 0, 0));
+  s.Redraw(100);
+  const int changed = CountIf(s.image, [](int, int, QRgb p) { return p != kWhite; });
+  EXPECT_EQ(CountIf(s.image, [](int, int, QRgb p) { return p == qRgb(127, 127, 127); }), changed);
+  EXPECT_NEAR(changed, std::hypot(75, 65) * 9, std::hypot(75, 65) * 9 * 0.05);
+  // A second stroke across the first darkens where they cross, and only there.
+  s.AddHighlight(10, 15, 85, 80, 9, Rgb(0, 0, 0));
+  s.image = s.picture;
+  s.Redraw(100);
+  EXPECT_GT(CountIf(s.image, [](int, int, QRgb p) { return p == qRgb(63, 63, 63); }), 50);
+  EXPECT_EQ(CountIf(s.image,
+                    [](int, int, QRgb p) {
+                      return p != kWhite && p != qRgb(127, 127, 127) && p != qRgb(63, 63, 63);
+                    }),
+            0);
+  // A stroke of no length covers nothing.
+  Scene dot(Plain(40, 40, kWhite));
+  dot.AddHighlight(20, 20, 20, 20, 12, Rgb(0, 0, 0));
+  dot.Redraw(100);
+  EXPECT_EQ(Differences(Plain(40, 40, kWhite), dot.image), 0);
 }
 
 TEST(EscapementOf, TenthsOfADegreeRoundedHalfToEven) {

@@ -432,6 +432,42 @@ void DrawToolParallel(Grid& g) {
   g.Arrow(6, 6, 10.5, 10.5, col::kOrange, 1, 3.6, 2.4);
 }
 
+// Blocks of a picture averaged into squares, in a frame.
+void DrawToolMosaic(Grid& g) {
+  const QColor cells[3][3] = {{col::kBlue, col::kBlueLight, col::kSteel},
+                              {col::kShade, col::kBlueDark, col::kBlueLight},
+                              {col::kSteelLight, col::kBlue, col::kShade}};
+  for (int r = 0; r < 3; ++r)
+    for (int c = 0; c < 3; ++c) g.Fill(2 + 4 * c, 2 + 4 * r, 6 + 4 * c, 6 + 4 * r, cells[r][c]);
+  g.Box(1.5, 1.5, 14.5, 14.5, col::kInk, Qt::NoBrush);
+}
+
+// A filled disc with the figure 1 on it, drawn per size as the 1:1 of zoom-actual is.
+void DrawToolMarker(Grid& g) {
+  g.Circle(8, 8, 6.6, col::kRed.darker(130), col::kRed);
+  const QPointF centre(g.Scale(8), g.Scale(8));
+  if (g.Size() < 24) {
+    g.Glyph(centre, {".#.", "##.", ".#.", ".#.", ".#.", "###"}, 1, col::kPaper);
+  } else if (g.Size() < 32) {
+    g.Glyph(centre, {"..#.", ".##.", "###.", "..#.", "..#.", "..#.", "..#.", ".###"}, 1,
+            col::kPaper);
+  } else {
+    g.Glyph(centre,
+            {"..##..", ".###..", "####..", "..##..", "..##..", "..##..", "..##..", "######"},
+            g.Size() / 24, col::kPaper);
+  }
+}
+
+// Lines of text with a translucent band over the middle one, and the pen that laid it.
+void DrawToolHighlight(Grid& g) {
+  g.Line(1.5, 2.5, 12.5, 2.5, col::kInk);
+  g.Line(1.5, 6.5, 13.5, 6.5, col::kInk);
+  g.Line(1.5, 10.5, 5.5, 10.5, col::kInk);
+  g.Fill(1, 4, 15, 9, QColor(0xf7, 0xcf, 0x5c, 0xc0));
+  g.Poly({{9.5, 9.5}, {12.5, 6.5}, {15.5, 9.5}, {12.5, 12.5}}, col::kInk, col::kYellow);
+  g.Poly({{9.5, 9.5}, {12.5, 12.5}, {8.5, 14.5}, {7.5, 11.5}}, col::kInk, col::kYellowDark);
+}
+
 // ---- others ----
 
 void DrawUndo(Grid& g) {
@@ -506,6 +542,9 @@ const Icon kIcons[] = {
     {"tool-rectangle", DrawToolRectangle, false},
     {"tool-circle", DrawToolCircle, false},
     {"tool-text", DrawToolText, false},
+    {"tool-mosaic", DrawToolMosaic, false},
+    {"tool-marker", DrawToolMarker, false},
+    {"tool-highlight", DrawToolHighlight, false},
     {"tool-move", DrawToolMove, false},
     {"tool-delete", DrawToolDelete, false},
     {"tool-trim-both", DrawToolTrimBoth, false},

@@ -33,10 +33,26 @@ double DistanceToSegmentLine(const FigureTable& table, int row, double x, double
   return 2 * std::sqrt(product) / base;
 }
 
+// The kinds made by tools 5 to 7, which the drafting edits leave alone.
+bool IsMarkupKind(int kind) {
+  return kind == fig::kMosaic || kind == fig::kMarker || kind == fig::kHighlight;
+}
+
+bool IsHighlightStroke(const FigureTable& table, int row) {
+  return table.Kind(row) == fig::kHighlight && table.Num(row, fig::highlight::kBox) != 1;
+}
+
+// A highlighter stroke scores as a segment, its box as a rectangle, a marker as a circle.
 double FigureScore(const FigureTable& table, int row, int16_t toolMode, double x, double y) {
-  if (table.Kind(row) == fig::kSegment) return DistanceToSegmentLine(table, row, x, y);
+  if (table.Kind(row) == fig::kSegment || IsHighlightStroke(table, row))
+    return DistanceToSegmentLine(table, row, x, y);
   if (toolMode >= tool::kTrimBoth) return kUnmeasuredScore;
   return VectorLength(table.Num(row, fig::kX1) - x, table.Num(row, fig::kY1) - y);
+}
+
+bool MovesBothPoints(int kind) {
+  return kind == fig::kSegment || kind == fig::kRectangle || kind == fig::kMosaic ||
+         kind == fig::kHighlight;
 }
 
 void CopyPoints(const FigureTable& from, int fromRow, int fromCol, FigureTable& to, int toRow,
@@ -45,6 +61,28 @@ void CopyPoints(const FigureTable& from, int fromRow, int fromCol, FigureTable& 
 }
 
 }  // namespace
+
+int16_t NextMarkerNumber(const FigureTable& table) {
+  double highest = 0;
+  const int last = std::min<int>(table.FigureCount, fig::kMaxFigures);
+  for (int row = 1; row <= last; ++row)
+    if (table.Kind(row) == fig::kMarker)
+      highest = std::max(highest, table.Num(row, fig::marker::kNumber));
+  return SaturatedInt16(highest + 1);
+}
+
+double MarkerPoints(const TaggedValue& fontSize) {
+  const double points = NumberOr0(fontSize);
+  return points == 0 ? 10 : points;
+}
+
+double MosaicBlockFor(int16_t penWidth) {
+  return 4.0 * std::max<int16_t>(penWidth, 1);
+}
+
+double HighlightThicknessFor(int16_t penWidth) {
+  return 4.0 * std::max<int16_t>(penWidth, 1) + 4;
+}
 
 int AppendFigureRow(FigureTable& table, int16_t kind, double x1, double y1, const RowPen& pen) {
   // Row 1001 is the undo record: the table never grows past 1000 figures.
@@ -64,6 +102,8 @@ int AppendFigureRow(FigureTable& table, int16_t kind, double x1, double y1, cons
 bool AddFigure(FigureTable& table, const PanelState& panel, const DragState& drag,
                int16_t zoomPercent, double workAngle, const NewFigureAttributes& attributes) {
   const double toStored = 100.0 / zoomPercent;
+  // Counted among the markers before this row joins them.
+  const int16_t markerNumber = panel.ToolMode == tool::kMarker ? NextMarkerNumber(table) : 0;
   const RowPen pen{panel.PenWidth, attributes.LineStyleIndex, panel.PenColor, panel.BrushColor,
                    attributes.FillStyleIndex};
   const int row =
@@ -84,6 +124,26 @@ bool AddFigure(FigureTable& table, const PanelState& panel, const DragState& dra
     case tool::kCircle:
       cell(fig::kRadius) = drag.CircleRadius * toStored;
       cell(fig::kEllipseRatio) = LeadingNumber(attributes.EllipseRatioText);
+      break;
+    case tool::kMosaic:
+      cell(fig::mosaic::kX2) = drag.EndX * toStored;
+      cell(fig::mosaic::kY2) = drag.EndY * toStored;
+      cell(fig::mosaic::kBlock) = MosaicBlockFor(panel.PenWidth);
+      break;
+    case tool::kMarker: {
+      cell(fig::marker::kNumber) = markerNumber;
+      cell(fig::marker::kFontName) = attributes.FontName;
+      cell(fig::marker::kFontSize) = MarkerPoints(attributes.FontSize);
+      cell(fig::marker::kBold) = attributes.FontBold;
+      cell(fig::marker::kRadius) = attributes.MarkerRadius;
+      cell(fig::marker::kItalic) = attributes.FontItalic;
+      break;
+    }
+    case tool::kHighlight:
+      cell(fig::highlight::kX2) = drag.EndX * toStored;
+      cell(fig::highlight::kY2) = drag.EndY * toStored;
+      cell(fig::highlight::kThickness) = HighlightThicknessFor(panel.PenWidth);
+      cell(fig::highlight::kBox) = int16_t(attributes.HighlightBox ? 1 : 0);
       break;
     case tool::kText:
       cell(fig::text::kString) = attributes.Text;
@@ -111,6 +171,7 @@ int16_t FindNearestFigure(const FigureTable& table, int16_t toolMode, int16_t zo
   const int last = std::min<int>(table.FigureCount, fig::kMaxFigures);
   for (int row = 1; row <= last; ++row) {
     if (table.Kind(row) == fig::kDeleted) continue;
+    if (toolMode >= tool::kTrimBoth && IsMarkupKind(table.Kind(row))) continue;
     const double d = FigureScore(table, row, toolMode, drag.StartX, drag.StartY);
     if (best > d) {
       best = d;
@@ -182,8 +243,8 @@ bool MoveNearestFigure(FigureTable& table, int16_t toolMode, int16_t zoomPercent
 
   table.At(row, fig::kX1) = table.Num(row, fig::kX1) + dx;
   table.At(row, fig::kY1) = table.Num(row, fig::kY1) + dy;
-  // A circle keeps its radius and a text its string and font.
-  if (kind < fig::kCircle) {
+  // A circle keeps its radius, a text its string and font, a marker its number.
+  if (MovesBothPoints(kind)) {
     table.At(row, fig::kX2) = table.Num(row, fig::kX2) + dx;
     table.At(row, fig::kY2) = table.Num(row, fig::kY2) + dy;
   }

@@ -31,7 +31,20 @@ struct NewFigureAttributes {
   TaggedValue FontSize;          // Settings slot 15
   TaggedValue FontBold;          // Settings slot 16
   TaggedValue FontItalic;        // Settings slot 17
+  double MarkerRadius = 0;       // numbered marker: radius in picture pixels
+  bool HighlightBox = false;     // highlighter: the box the points span, not a stroke
 };
+
+// The point size of a numbered marker's number: the font size (Settings slot 15), or 10 points
+// when that is 0.
+double MarkerPoints(const TaggedValue& fontSize);
+
+// The number the next marker gets: one more than the highest among the live markers.
+int16_t NextMarkerNumber(const FigureTable& table);
+
+// What a drawing tool's pen width makes of its own figures, in picture pixels.
+double MosaicBlockFor(int16_t penWidth);
+double HighlightThicknessFor(int16_t penWidth);
 
 // The columns that every drawn figure row carries from the pen and brush it was made with.
 struct RowPen {
@@ -56,8 +69,9 @@ bool AddFigure(FigureTable& table, const PanelState& panel, const DragState& dra
 
 // Sets drag.PickedFigure to the row nearest (drag.StartX, drag.StartY) (0 when the table holds
 // no figure) and, when the table is not empty, turns StartX/StartY into 100 percent scale in
-// place. Segments are measured to their whole line; other kinds to their first point, or not at
-// all (kUnmeasuredScore) with the tools from 10 up. Returns the row found.
+// place. Segments and highlighter strokes are measured to their whole line; other kinds to their
+// first point. With the tools from 10 up the kinds made by tools 1 to 4 other than segments score
+// kUnmeasuredScore, and mosaics, markers and highlighters are not looked at. Returns the row found.
 int16_t FindNearestFigure(const FigureTable& table, int16_t toolMode, int16_t zoomPercent,
                           DragState& drag);
 
@@ -77,8 +91,9 @@ bool DeleteNearestFigure(FigureTable& table, int16_t toolMode, int16_t zoomPerce
                          UndoState& undo);
 
 // Tool 8: moves the figure nearest the press by the drag (EndX/EndY, display pixels, are turned
-// into 100 percent scale in place). Segments and rectangles move both points; circles and texts
-// their first point. Returns whether a figure was moved; the caller redraws.
+// into 100 percent scale in place). Segments, rectangles, mosaics and highlighters move both
+// points; circles, texts and markers their first point. Returns whether a figure was moved; the
+// caller redraws.
 bool MoveNearestFigure(FigureTable& table, int16_t toolMode, int16_t zoomPercent, DragState& drag,
                        UndoState& undo);
 

@@ -15,6 +15,8 @@ struct DragState {
   // Canvas pixels at the current zoom (the hit test turns StartX/StartY into 100 percent).
   float StartX = 0, StartY = 0, EndX = 0, EndY = 0;
   float CircleRadius = 0;
+  // Shift as last seen in the gesture: the highlighter then draws (and shows) a box.
+  bool ShiftHeld = false;
   // The corners or ends of the shape just drawn.
   float DrawX1 = 0, DrawY1 = 0, DrawX2 = 0, DrawY2 = 0;
   int16_t PickStep = 0;

@@ -30,6 +30,25 @@ inline constexpr int kString = 3, kFontName = 4, kFontSize = 5, kBold = 6, kColo
                      kBoxColor = 8, kBoxFillStyle = 9, kAngle = 10, kItalic = 11;
 }
 
+// Columns of mosaic rows: the rectangle's corners, and the edge of its square blocks in picture
+// pixels (kept in the row so that a later pen width does not change a mosaic already made).
+namespace mosaic {
+inline constexpr int kX1 = 1, kY1 = 2, kX2 = 3, kY2 = 4, kBlock = 5;
+}
+
+// Columns of numbered marker rows, laid out as a text row's where they mean the same.
+namespace marker {
+inline constexpr int kX = 1, kY = 2, kNumber = 3, kFontName = 4, kFontSize = 5, kBold = 6,
+                     kNumberColor = 7, kFillColor = 8, kRadius = 10, kItalic = 11;
+}
+
+// Columns of highlighter rows: a stroke from the first point to the second, or (kBox 1) the
+// axis-aligned box they span; the thickness across a stroke in picture pixels; the pen colour
+// that the multiplying colour is made from.
+namespace highlight {
+inline constexpr int kX1 = 1, kY1 = 2, kX2 = 3, kY2 = 4, kThickness = 5, kColor = 7, kBox = 10;
+}
+
 // Columns of the undo record, row 1001. Each saved figure keeps X1, Y1, X2, Y2 in four columns
 // from its Points column on; the second figure is saved only by the two-segment trim.
 namespace undo {
@@ -37,7 +56,8 @@ inline constexpr int kTool = 0, kRow1 = 1, kPoints1 = 2, kRow2 = 6, kPoints2 = 7
 }
 
 // Kinds.
-inline constexpr int kSegment = 1, kRectangle = 2, kCircle = 3, kText = 4, kDeleted = 999;
+inline constexpr int kSegment = 1, kRectangle = 2, kCircle = 3, kText = 4, kMosaic = 5, kMarker = 6,
+                     kHighlight = 7, kDeleted = 999;
 }  // namespace fig
 
 struct FigureTable {

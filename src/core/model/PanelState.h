@@ -7,8 +7,9 @@
 namespace velmor {
 
 namespace tool {
-inline constexpr int16_t kNone = 0, kSegment = 1, kRectangle = 2, kCircle = 3, kText = 4, kMove = 8,
-                         kDelete = 9, kTrimBoth = 10, kTrimOne = 11, kExtend = 12, kParallel = 13;
+inline constexpr int16_t kNone = 0, kSegment = 1, kRectangle = 2, kCircle = 3, kText = 4,
+                         kMosaic = 5, kMarker = 6, kHighlight = 7, kMove = 8, kDelete = 9,
+                         kTrimBoth = 10, kTrimOne = 11, kExtend = 12, kParallel = 13;
 }
 
 // What the next left drag on the canvas does instead of the tool's work.

@@ -328,5 +328,63 @@ TEST_F(FigureStoreTest, PickMarkerNamesTheEndFartherFromTheClick) {
   EXPECT_EQ(drag.DrawX2, 20);
 }
 
+TEST_F(FigureStoreTest, MarkupRowsKeepWhatThePenMadeThem) {
+  zoom = 200;
+  panel.PenWidth = 3;
+  ASSERT_TRUE(Add(tool::kMosaic, 20, 40, 60, 10));
+  EXPECT_EQ(table.Num(1, fig::mosaic::kY2), 5);
+  EXPECT_EQ(table.Num(1, fig::mosaic::kBlock), 12);
+  attributes.HighlightBox = true;
+  ASSERT_TRUE(Add(tool::kHighlight, 0, 0, 100, 50));
+  EXPECT_EQ(table.Num(2, fig::highlight::kThickness), 16);
+  EXPECT_EQ(table.Num(2, fig::highlight::kBox), 1);
+  attributes.FontSize = TaggedValue{};  // no size set: the number is set in ten points
+  ASSERT_TRUE(Add(tool::kMarker, 30, 30));
+  EXPECT_EQ(table.Num(3, fig::marker::kFontSize), 10);
+  // Every kind counts toward the limit.
+  table.FigureCount = fig::kMaxFigures;
+  EXPECT_FALSE(Add(tool::kMarker, 1, 1));
+}
+
+TEST_F(FigureStoreTest, NextMarkerIsOneMoreThanTheHighestLiveOne) {
+  for (float x : {10, 50, 90}) ASSERT_TRUE(Add(tool::kMarker, x, 10));
+  ASSERT_TRUE(Add(tool::kSegment, 0, 100, 100, 100));
+  EXPECT_EQ(NextMarkerNumber(table), 4);
+  drag.StartX = 50;
+  drag.StartY = 12;
+  ASSERT_TRUE(DeleteNearestFigure(table, tool::kDelete, zoom, drag, undo));
+  EXPECT_EQ(table.Kind(2), fig::kDeleted);
+  ASSERT_TRUE(Add(tool::kMarker, 50, 40));  // the others keep their numbers
+  EXPECT_EQ(table.Num(5, fig::marker::kNumber), 4);
+  EXPECT_EQ(table.Num(3, fig::marker::kNumber), 3);
+  for (int row : {5, 3}) table.At(row, fig::kKind) = static_cast<int16_t>(fig::kDeleted);
+  EXPECT_EQ(NextMarkerNumber(table), 2);
+}
+
+TEST_F(FigureStoreTest, MarkupIsPickedAsTheKindsItResemblesAndMovedWhole) {
+  ASSERT_TRUE(Add(tool::kHighlight, 0, 100, 200, 100));  // a stroke: scored along its line
+  attributes.HighlightBox = true;
+  ASSERT_TRUE(Add(tool::kHighlight, 300, 300, 400, 400));  // a box: by its first corner
+  ASSERT_TRUE(Add(tool::kMosaic, 500, 0, 600, 50));
+  ASSERT_TRUE(Add(tool::kMarker, 700, 700));
+  EXPECT_EQ(Find(tool::kMove, 1000, 103), 1);
+  EXPECT_EQ(Find(tool::kMove, 310, 310), 2);
+  EXPECT_EQ(Find(tool::kDelete, 505, 5), 3);
+  EXPECT_EQ(Find(tool::kDelete, 690, 690), 4);
+  // The drafting edits never take them, not even when nothing else is there.
+  for (int16_t t = tool::kTrimBoth; t <= tool::kParallel; ++t) EXPECT_EQ(Find(t, 0, 100), 0);
+  ASSERT_TRUE(Add(tool::kCircle, 0, 0));
+  EXPECT_EQ(Find(tool::kTrimOne, 0, 100), 5);
+
+  drag.StartX = 505, drag.StartY = 5, drag.EndX = 515, drag.EndY = 25;
+  ASSERT_TRUE(MoveNearestFigure(table, tool::kMove, zoom, drag, undo));
+  EXPECT_EQ(table.Num(3, fig::mosaic::kX1), 510);
+  EXPECT_EQ(table.Num(3, fig::mosaic::kY2), 70);
+  drag.StartX = 700, drag.StartY = 700, drag.EndX = 690, drag.EndY = 705;
+  ASSERT_TRUE(MoveNearestFigure(table, tool::kMove, zoom, drag, undo));
+  EXPECT_EQ(table.Num(4, fig::marker::kX), 690);
+  EXPECT_EQ(table.Num(4, fig::marker::kNumber), 1);  // a number is not a coordinate
+}
+
 }  // namespace
 }  // namespace velmor
