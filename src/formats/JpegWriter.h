@@ -8,6 +8,7 @@
 #include <QImage>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace velmor::platform {
 
@@ -26,6 +27,27 @@ inline constexpr int32_t kJpegFailed = 0;
 // permission, full disc); the file at `fileName` is then as it was.
 int32_t DCSavetoJPEG(JpegSurface surface, int32_t width, int32_t height, char* fileName,
                      uint32_t quality, int32_t reserved);
+
+// A TurboJPEG encoder that keeps its handle and its output buffer from one picture to the next:
+// the buffer has room for the largest JPEG of the size, so a run of pictures writes into pages
+// already there instead of growing a fresh buffer each time. One per thread.
+class JpegEncoder {
+ public:
+  JpegEncoder();
+  ~JpegEncoder();
+  JpegEncoder(const JpegEncoder&) = delete;
+  JpegEncoder& operator=(const JpegEncoder&) = delete;
+
+  // The JPEG of the `width` x `height` pixels at the surface's origin, as SaveSurfaceAsJpeg
+  // writes it; valid until the next call. Empty with the reason in `error` on failure.
+  std::string_view Encode(const QImage& surface, int width, int height, int quality,
+                          std::string* error = nullptr);
+
+ private:
+  void* handle_ = nullptr;
+  unsigned char* buffer_ = nullptr;
+  unsigned long capacity_ = 0;
+};
 
 // The JPEG bytes SaveSurfaceAsJpeg would write, for callers that write them themselves (through
 // a SafeFolder, say). False with the reason on the same failures but those of the file.

@@ -1,13 +1,17 @@
 #include "formats/PictureLoader.h"
 
+#include <turbojpeg.h>
+
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
+#include <memory>
 #include <span>
 
 #include "core/formats/PictureFormat.h"
+#include "formats/PictureMemory.h"
 #include "formats/metafile/MetafilePlayer.h"
 
 namespace velmor::platform {
@@ -67,9 +71,49 @@ void PickLargestIcon(QImageReader& reader) {
   reader.jumpToImage(best);
 }
 
+struct TurboJpegDeleter {
+  void operator()(void* handle) const { tjDestroy(handle); }
+};
+
+// libjpeg-turbo straight into 32-bit pixels: the very pixels Qt's reader gives for a YCbCr or
+// grey JPEG, without its conversion row by row into a fresh image. Anything else (CMYK, an Exif
+// turn, data the decoder warns about) is left to Qt's reader, so that it comes out as before.
+std::optional<QImage> DecodeJpegDirectly(const QByteArray& data, const PictureLimits& limits,
+                                         PictureMemory* memory) {
+  const std::unique_ptr<void, TurboJpegDeleter> decoder(tjInitDecompress());
+  if (!decoder) return std::nullopt;
+  const auto* jpeg = reinterpret_cast<const unsigned char*>(data.constData());
+  const auto size = static_cast<unsigned long>(data.size());
+  int width = 0, height = 0, sampling = 0, colourspace = 0;
+  if (tjDecompressHeader3(decoder.get(), jpeg, size, &width, &height, &sampling, &colourspace) !=
+          0 ||
+      width < 1 || height < 1 || colourspace == TJCS_CMYK || colourspace == TJCS_YCCK)
+    return std::nullopt;
+  const int64_t pixels = int64_t{width} * height;
+  if (pixels > limits.maxPixels || pixels * 4 > (int64_t{limits.decoderAllocationMiB} << 20))
+    return std::nullopt;
+  {
+    QByteArray header = QByteArray::fromRawData(data.constData(), data.size());
+    QBuffer buffer(&header);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "jpeg");
+    if (reader.transformation() != QImageIOHandler::TransformationNone) return std::nullopt;
+  }
+  QImage image =
+      memory ? memory->Image(width, height) : QImage(width, height, QImage::Format_RGB32);
+  if (image.isNull()) return std::nullopt;
+  if (tjDecompress2(decoder.get(), jpeg, size, image.bits(), width,
+                    static_cast<int>(image.bytesPerLine()), height, TJPF_BGRX, 0) != 0)
+    return std::nullopt;
+  return image;
+}
+
 std::optional<QImage> Decode(QByteArrayView bytes, PictureKind kind, const PictureLimits& limits,
-                             QString* error) {
+                             QString* error, PictureMemory* memory) {
   QByteArray data = QByteArray::fromRawData(bytes.data(), bytes.size());
+  if (kind == PictureKind::Jpeg) {
+    if (std::optional<QImage> direct = DecodeJpegDirectly(data, limits, memory)) return direct;
+  }
   QBuffer buffer(&data);
   buffer.open(QIODevice::ReadOnly);
   QImageReader reader(&buffer, QtFormat(kind));
@@ -105,7 +149,7 @@ std::optional<QImage> LoadPictureFromBytes(QByteArrayView bytes, QString* error)
 }
 
 std::optional<QImage> LoadPictureFromBytes(QByteArrayView bytes, const PictureLimits& limits,
-                                           QString* error) {
+                                           QString* error, PictureMemory* memory) {
   if (bytes.isEmpty()) return Refuse(error, QStringLiteral("empty file"));
   if (bytes.size() > limits.maxFileBytes) return Refuse(error, QStringLiteral("file too large"));
   const std::string_view view(bytes.data(), static_cast<size_t>(bytes.size()));
@@ -132,7 +176,7 @@ std::optional<QImage> LoadPictureFromBytes(QByteArrayView bytes, const PictureLi
       if (!LooksComplete(kind, view)) {
         return Refuse(error, QStringLiteral("truncated or damaged picture"));
       }
-      return Decode(bytes, kind, limits, error);
+      return Decode(bytes, kind, limits, error, memory);
   }
 }
 
@@ -140,8 +184,8 @@ std::optional<QImage> LoadPicture(const QString& path, QString* error) {
   return LoadPicture(path, PictureLimits{}, error);
 }
 
-std::optional<QImage> LoadPicture(const QString& path, const PictureLimits& limits,
-                                  QString* error) {
+std::optional<QImage> LoadPicture(const QString& path, const PictureLimits& limits, QString* error,
+                                  PictureMemory* memory) {
   const QFileInfo info(path);
   if (!info.isFile()) return Refuse(error, QStringLiteral("no such file: %1").arg(path));
   if (info.size() > limits.maxFileBytes) return Refuse(error, QStringLiteral("file too large"));
@@ -154,7 +198,7 @@ std::optional<QImage> LoadPicture(const QString& path, const PictureLimits& limi
   if (file.error() != QFileDevice::NoError) {
     return Refuse(error, QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
   }
-  return LoadPictureFromBytes(bytes, limits, error);
+  return LoadPictureFromBytes(bytes, limits, error, memory);
 }
 
 }  // namespace velmor::platform

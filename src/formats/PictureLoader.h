@@ -12,6 +12,8 @@
 
 namespace velmor::platform {
 
+class PictureMemory;
+
 struct PictureLimits {
   int64_t maxPixels = 100'000'000;     // 100 megapixels: 400 MB as 32-bit RGB
   int64_t maxFileBytes = 512ll << 20;  // larger files are not read at all
@@ -20,15 +22,17 @@ struct PictureLimits {
 
 // The picture in `path` as Format_RGB32; nullopt with `error` set when it cannot or may not
 // be read. Transparent parts are laid over white; a JPEG is turned as its Exif orientation says;
-// an icon gives its largest image, an animated GIF its first frame.
+// an icon gives its largest image, an animated GIF its first frame. A JPEG decodes on `memory`
+// when it is given. Safe to call on several threads at once.
 std::optional<QImage> LoadPicture(const QString& path, QString* error = nullptr);
 std::optional<QImage> LoadPicture(const QString& path, const PictureLimits& limits,
-                                  QString* error = nullptr);
+                                  QString* error = nullptr, PictureMemory* memory = nullptr);
 
 // The same from bytes already in memory (a file's whole content).
 std::optional<QImage> LoadPictureFromBytes(QByteArrayView bytes, QString* error = nullptr);
 std::optional<QImage> LoadPictureFromBytes(QByteArrayView bytes, const PictureLimits& limits,
-                                           QString* error = nullptr);
+                                           QString* error = nullptr,
+                                           PictureMemory* memory = nullptr);
 
 // `image` as Format_RGB32; transparent parts show white, as on a blank canvas. Null when
 // memory runs out.

@@ -176,9 +176,11 @@ bool ReplaceFileContents(const std::string& requested, std::string_view bytes, s
   // The replaced file keeps its permissions.
   struct stat old {};
   if (::stat(path.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
-  const bool synced = ::fsync(fd) == 0;
-  if (::close(fd) != 0 || !synced) {
-    SetError(error, "cannot flush " + temporary);
+  // No fsync: waiting for the disc would cost about as much as the encoding of the picture
+  // itself. The rename is what keeps the old file whole; ext4 and btrfs also write the new data
+  // out before they commit a rename over an old file.
+  if (::close(fd) != 0) {
+    SetError(error, "cannot write " + temporary);
     std::remove(temporary.c_str());
     return false;
   }

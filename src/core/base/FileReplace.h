@@ -1,5 +1,5 @@
 // Replacing a user's file without ever leaving it half written: the bytes go to a temporary file
-// in the same folder, which is flushed and then renamed over the target.
+// in the same folder, which is renamed over the target once it is whole.
 #pragma once
 
 #include <string>

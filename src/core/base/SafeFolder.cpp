@@ -113,7 +113,7 @@ bool SafeFolder::WriteFile(const std::string& name, std::string_view bytes, std:
   }
   bool written = WriteAllBytes(fd, bytes);
   if (written && exists) ::fchmod(fd, old.st_mode & 07777);
-  written = ::fsync(fd) == 0 && written;
+  // Not flushed, as ReplaceFileContents does not: the rename alone keeps the old file whole.
   written = ::close(fd) == 0 && written;
   if (written && beforeCommit) beforeCommit();
   // rename never follows a link at the new name: it replaces the link itself.
