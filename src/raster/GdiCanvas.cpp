@@ -22,6 +22,48 @@ bool GdiCanvas::Ready() {
   return true;
 }
 
+void GdiCanvas::SetClip(const QImage* surface, const QRect& rect) {
+  clipSurface_ = rect.isNull() ? nullptr : surface;
+  clip_ = rect;
+}
+
+QRect GdiCanvas::DrawableRect() const {
+  if (surface_ == nullptr) return {};
+  const QRect all = surface_->rect();
+  return clipSurface_ == surface_ ? all & clip_ : all;
+}
+
+void GdiCanvas::SetTouchHandler(const QImage* surface, TouchHandler handler) {
+  touchSurface_ = handler ? surface : nullptr;
+  onTouch_ = std::move(handler);
+}
+
+void GdiCanvas::Touch(int64_t left, int64_t top, int64_t right, int64_t bottom) {
+  if (!onTouch_ || touchSurface_ != surface_ || surface_ == nullptr) return;
+  const int64_t w = surface_->width(), h = surface_->height();
+  left = std::max<int64_t>(left, 0), top = std::max<int64_t>(top, 0);
+  right = std::min<int64_t>(right, w - 1), bottom = std::min<int64_t>(bottom, h - 1);
+  if (left > right || top > bottom) return;
+  onTouch_(QRect(QPoint(int(left), int(top)), QPoint(int(right), int(bottom))));
+}
+
+void GdiCanvas::CopyStateFrom(const GdiCanvas& other) {
+  drawMode_ = other.drawMode_;
+  drawStyle_ = other.drawStyle_;
+  drawWidth_ = other.drawWidth_;
+  foreColor_ = other.foreColor_;
+  fillColor_ = other.fillColor_;
+  fillStyle_ = other.fillStyle_;
+  currentX_ = other.currentX_;
+  currentY_ = other.currentY_;
+  twipsPerPixel_ = other.twipsPerPixel_;
+  fontName_ = other.fontName_;
+  fontSize_ = other.fontSize_;
+  fontBold_ = other.fontBold_;
+  fontItalic_ = other.fontItalic_;
+  selected_ = other.selected_;
+}
+
 void GdiCanvas::Line(float x1, float y1, float x2, float y2) {
   currentX_ = x2;
   currentY_ = y2;
@@ -32,12 +74,21 @@ void GdiCanvas::Polyline(const std::vector<CanvasPoint>& points) {
   if (points.empty() || drawStyle_ == kInvisiblePen || !Ready()) return;
   for (const CanvasPoint& p : points)
     if (!Finite({p.X, p.Y})) return;
-  const Target t = TargetOf(*surface_);
+  if (onTouch_) {
+    int64_t l = Pix(points[0].X), r = l, top = Pix(points[0].Y), bottom = top;
+    for (const CanvasPoint& p : points) {
+      l = std::min(l, Pix(p.X)), r = std::max(r, Pix(p.X));
+      top = std::min(top, Pix(p.Y)), bottom = std::max(bottom, Pix(p.Y));
+    }
+    const int64_t reach = drawWidth_ / 2 + 1;
+    Touch(l - reach, top - reach, r + reach, bottom + reach);
+  }
+  const Target t = TargetOf(*surface_, DrawableRect());
   const Rop rop = Rop::Make(drawMode_, foreColor_);
   if (drawWidth_ > 1 && points.size() <= 2) {  // one capsule: each row once, no merging
     const CanvasPoint& a = points[0];
     const CanvasPoint& b = points.back();
-    ForCapsuleSpans(Pix(a.X), Pix(a.Y), Pix(b.X), Pix(b.Y), drawWidth_, t.h,
+    ForCapsuleSpans(Pix(a.X), Pix(a.Y), Pix(b.X), Pix(b.Y), drawWidth_, t.top, t.bottom,
                     [&](int64_t y, int64_t xa, int64_t xb) { t.Span(y, xa, xb, rop); });
     return;
   }
@@ -47,7 +98,8 @@ void GdiCanvas::Polyline(const std::vector<CanvasPoint>& points) {
     for (size_t k = 0; k + 1 < points.size() || k == 0; ++k) {
       const CanvasPoint& a = points[k];
       const CanvasPoint& b = points.size() > 1 ? points[k + 1] : a;
-      ForCapsuleSpans(Pix(a.X), Pix(a.Y), Pix(b.X), Pix(b.Y), drawWidth_, t.h, collect);
+      ForCapsuleSpans(Pix(a.X), Pix(a.Y), Pix(b.X), Pix(b.Y), drawWidth_, t.top, t.bottom,
+                      collect);
     }
     if (points.size() > 2) spans = MergeSpans(std::move(spans));
     for (const RowSpan& s : spans) t.Span(s.y, s.xa, s.xb, rop);
@@ -66,11 +118,11 @@ void GdiCanvas::Polyline(const std::vector<CanvasPoint>& points) {
     const int64_t skipFirst = k > 0 ? 0 : -1;  // the joint was drawn with the last line
     const int64_t skipLast = closesPath && n > 0 ? n : -1;  // so was the first point
     if (pattern.Solid()) {
-      ForLinePixels(x0, y0, x1, y1, t.w, t.h, [&](int64_t x, int64_t y, int64_t i) {
+      ForLinePixels(x0, y0, x1, y1, t, [&](int64_t x, int64_t y, int64_t i) {
         if (i != skipFirst && i != skipLast) t.PixelInside(x, y, rop);
       });
     } else {
-      ForLinePixels(x0, y0, x1, y1, t.w, t.h, [&](int64_t x, int64_t y, int64_t i) {
+      ForLinePixels(x0, y0, x1, y1, t, [&](int64_t x, int64_t y, int64_t i) {
         if (i != skipFirst && i != skipLast && pattern.On(base + i)) t.PixelInside(x, y, rop);
       });
     }
@@ -82,7 +134,7 @@ void GdiCanvas::Box(float x1, float y1, float x2, float y2) {
   currentX_ = x2;
   currentY_ = y2;
   if (!Finite({x1, y1, x2, y2}) || !Ready()) return;
-  const Target t = TargetOf(*surface_);
+  const Target t = TargetOf(*surface_, DrawableRect());
   const int64_t l = std::min(Pix(x1), Pix(x2)), r = std::max(Pix(x1), Pix(x2));
   const int64_t top = std::min(Pix(y1), Pix(y2)), bottom = std::max(Pix(y1), Pix(y2));
   const Rop pen = Rop::Make(drawMode_, foreColor_);
@@ -93,8 +145,9 @@ void GdiCanvas::Box(float x1, float y1, float x2, float y2) {
   const int64_t before = width / 2, after = (width - 1) / 2;
   const int64_t inL = l + after + 1, inR = r - before - 1;
   const int64_t inT = top + after + 1, inB = bottom - before - 1;
+  Touch(l - before, top - before, r + after, bottom + after);
   if (brush.Paints())
-    for (int64_t y = std::max<int64_t>(inT, 0); y <= std::min<int64_t>(inB, t.h - 1); ++y)
+    for (int64_t y = std::max<int64_t>(inT, t.top); y <= std::min<int64_t>(inB, t.bottom - 1); ++y)
       brush.Span(t, y, inL, inR);
   if (!penVisible) return;
   const PenPattern pattern(width == 1 ? drawStyle_ : kSolid);
@@ -102,23 +155,24 @@ void GdiCanvas::Box(float x1, float y1, float x2, float y2) {
     // Clockwise from the top-left corner, each pixel once; only the visible ones are visited.
     const int64_t across = r - l, down = bottom - top;
     // Pixels lo..hi of one side, k having the index base + sign * (k - origin).
-    auto side = [&](int64_t lo, int64_t hi, int64_t size, int64_t base, int64_t origin,
+    auto side = [&](int64_t lo, int64_t hi, int64_t from, int64_t to, int64_t base, int64_t origin,
                     int64_t sign, auto&& at) {
-      for (int64_t k = std::max<int64_t>(lo, 0); k <= std::min<int64_t>(hi, size - 1); ++k)
+      for (int64_t k = std::max(lo, from); k <= std::min(hi, to - 1); ++k)
         if (pattern.On(base + sign * (k - origin))) at(k);
     };
-    side(l, r, t.w, 0, l, 1, [&](int64_t x) { t.Pixel(x, top, pen); });
-    side(top + 1, bottom, t.h, across + 1, top + 1, 1, [&](int64_t y) { t.Pixel(r, y, pen); });
+    side(l, r, t.left, t.right, 0, l, 1, [&](int64_t x) { t.Pixel(x, top, pen); });
+    side(top + 1, bottom, t.top, t.bottom, across + 1, top + 1, 1, [&](int64_t y) { t.Pixel(r, y, pen); });
     if (down > 0)
-      side(l, r - 1, t.w, across + 1 + down, r - 1, -1,
+      side(l, r - 1, t.left, t.right, across + 1 + down, r - 1, -1,
            [&](int64_t x) { t.Pixel(x, bottom, pen); });
     if (across > 0)
-      side(top + 1, bottom - 1, t.h, 2 * across + 1 + down, bottom - 1, -1,
+      side(top + 1, bottom - 1, t.top, t.bottom, 2 * across + 1 + down, bottom - 1, -1,
            [&](int64_t y) { t.Pixel(l, y, pen); });
     return;
   }
   const int64_t outT = top - before, outB = bottom + after;
-  for (int64_t y = std::max<int64_t>(outT, 0); y <= std::min<int64_t>(outB, t.h - 1); ++y) {
+  for (int64_t y = std::max<int64_t>(outT, t.top); y <= std::min<int64_t>(outB, t.bottom - 1);
+       ++y) {
     if (y >= inT && y <= inB && inL <= inR) {
       t.Span(y, l - before, inL - 1, pen);
       t.Span(y, inR + 1, r + after, pen);
@@ -132,7 +186,7 @@ void GdiCanvas::Circle(float cx, float cy, float radius, float aspect) {
   currentX_ = cx;
   currentY_ = cy;
   if (!Finite({cx, cy, radius, aspect}) || !Ready()) return;
-  const Target t = TargetOf(*surface_);
+  const Target t = TargetOf(*surface_, DrawableRect());
   const double r = std::fabs(double(radius)), a = std::fabs(double(aspect));
   const double rxExact = a < 1 ? r : r / a, ryExact = a < 1 ? r * a : r;
   const int64_t x0 = Pix(cx), y0 = Pix(cy);
@@ -141,12 +195,14 @@ void GdiCanvas::Circle(float cx, float cy, float radius, float aspect) {
   const double h = (width - 1) / 2.0;
   // Pixel centres within the ellipse through the middle of the pen's outer and inner edges.
   const double ox = rx + 0.5 + h, oy = ry + 0.5 + h, ix = rx + 0.5 - h, iy = ry + 0.5 - h;
+  const auto reachX = int64_t(std::ceil(ox)) + 1, reachY = int64_t(std::ceil(oy)) + 1;
+  Touch(x0 - reachX, y0 - reachY, x0 + reachX, y0 + reachY);
   const Rop pen = Rop::Make(drawMode_, foreColor_);
   const Brush brush{fillStyle_, Rop::Make(drawMode_, fillColor_)};
   const PenPattern pattern(width == 1 ? drawStyle_ : kSolid);
   const bool penVisible = drawStyle_ != kInvisiblePen;
   const int64_t rows = int64_t(std::floor(oy));
-  const int64_t dyFirst = std::max(-rows, -y0), dyLast = std::min(rows, t.h - 1 - y0);
+  const int64_t dyFirst = std::max(-rows, t.top - y0), dyLast = std::min(rows, t.bottom - 1 - y0);
   const bool styled = penVisible && !pattern.Solid();
   // A styled outline is walked whole so that its pattern does not depend on what is visible,
   // unless it is too large to walk.
@@ -187,10 +243,10 @@ void GdiCanvas::Circle(float cx, float cy, float radius, float aspect) {
     const int64_t count = (to - from) * step + 1;
     if (count <= 0) return;
     const int64_t y = y0 + dy;
-    if (y >= 0 && y < t.h) {
+    if (y >= t.top && y < t.bottom) {
       int64_t lo = x0 + std::min(from, to), hi = x0 + std::max(from, to);
-      lo = std::max<int64_t>(lo, 0);
-      hi = std::min<int64_t>(hi, t.w - 1);
+      lo = std::max<int64_t>(lo, t.left);
+      hi = std::min<int64_t>(hi, t.right - 1);
       for (int64_t x = lo; x <= hi; ++x)
         if (pattern.On(index + (x - x0 - from) * step)) t.Pixel(x, y, pen);
     }
@@ -219,13 +275,18 @@ void GdiCanvas::FillPolygon(const std::vector<CanvasPoint>& points) {
   if (points.size() < 3 || !brush.Paints() || !Ready()) return;
   for (const CanvasPoint& p : points)
     if (!Finite({p.X, p.Y})) return;
-  const Target t = TargetOf(*surface_);
+  const Target t = TargetOf(*surface_, DrawableRect());
   std::vector<std::pair<int64_t, int64_t>> v;  // whole-pixel vertices
   for (const CanvasPoint& p : points) v.emplace_back(Pix(p.X), Pix(p.Y));
   int64_t yMin = v[0].second, yMax = yMin;
   for (const auto& p : v) yMin = std::min(yMin, p.second), yMax = std::max(yMax, p.second);
-  yMin = std::max<int64_t>(yMin, 0);
-  yMax = std::min<int64_t>(yMax, t.h - 1);
+  {
+    int64_t l = v[0].first, r = l;
+    for (const auto& p : v) l = std::min(l, p.first), r = std::max(r, p.first);
+    Touch(l - 1, yMin - 1, r + 1, yMax + 1);
+  }
+  yMin = std::max<int64_t>(yMin, t.top);
+  yMax = std::min<int64_t>(yMax, t.bottom - 1);
   if (yMin > yMax) return;
   // The outline's own pixels are left alone: each edge has one run of them on a row.
   std::vector<LineSteps> edges;
@@ -254,8 +315,9 @@ void GdiCanvas::FillPolygon(const std::vector<CanvasPoint>& points) {
     std::sort(walls.begin(), walls.end());
     auto wall = walls.begin();
     for (size_t k = 0; k + 1 < cross.size(); k += 2) {
-      int64_t x = std::max<int64_t>(int64_t(std::ceil(cross[k] - 1e-9)), 0);
-      const int64_t xb = std::min<int64_t>(int64_t(std::floor(cross[k + 1] + 1e-9)), t.w - 1);
+      int64_t x = std::max<int64_t>(int64_t(std::ceil(cross[k] - 1e-9)), t.left);
+      const int64_t xb =
+          std::min<int64_t>(int64_t(std::floor(cross[k + 1] + 1e-9)), t.right - 1);
       while (x <= xb) {
         while (wall != walls.end() && wall->second < x) ++wall;
         if (wall == walls.end() || wall->first > xb) {
@@ -273,15 +335,21 @@ void GdiCanvas::MultiplyPolygon(const std::vector<CanvasPoint>& points, uint32_t
   if (points.size() < 3 || !Ready()) return;
   for (const CanvasPoint& p : points)
     if (!Finite({p.X, p.Y})) return;
-  const Target t = TargetOf(*surface_);
+  const Target t = TargetOf(*surface_, DrawableRect());
   auto clamped = [](double v) { return std::clamp(v, double(-kCoordLimit), double(kCoordLimit)); };
   double top = points[0].Y, bottom = top;
   for (const CanvasPoint& p : points) {
     top = std::min<double>(top, p.Y);
     bottom = std::max<double>(bottom, p.Y);
   }
-  const int64_t yFirst = std::max<int64_t>(int64_t(std::floor(clamped(top))), 0);
-  const int64_t yLast = std::min<int64_t>(int64_t(std::ceil(clamped(bottom))), t.h - 1);
+  {
+    double l = points[0].X, r = l;
+    for (const CanvasPoint& p : points) l = std::min<double>(l, p.X), r = std::max<double>(r, p.X);
+    Touch(int64_t(std::floor(clamped(l))) - 1, int64_t(std::floor(clamped(top))) - 1,
+          int64_t(std::ceil(clamped(r))) + 1, int64_t(std::ceil(clamped(bottom))) + 1);
+  }
+  const int64_t yFirst = std::max<int64_t>(int64_t(std::floor(clamped(top))), t.top);
+  const int64_t yLast = std::min<int64_t>(int64_t(std::ceil(clamped(bottom))), t.bottom - 1);
   // Per channel: the product of 0..255 by the factor, rounded.
   std::array<std::array<uint8_t, 256>, 3> table{};
   for (int c = 0; c < 3; ++c) {
@@ -304,9 +372,9 @@ void GdiCanvas::MultiplyPolygon(const std::vector<CanvasPoint>& points, uint32_t
     uint32_t* row = t.Row(y);
     for (size_t k = 0; k + 1 < cross.size(); k += 2) {
       // Pixels whose centres x + 0.5 lie in [cross[k], cross[k + 1]).
-      const int64_t xa = std::max<int64_t>(int64_t(std::ceil(clamped(cross[k]) - 0.5)), 0);
+      const int64_t xa = std::max<int64_t>(int64_t(std::ceil(clamped(cross[k]) - 0.5)), t.left);
       const int64_t xb =
-          std::min<int64_t>(int64_t(std::ceil(clamped(cross[k + 1]) - 0.5)) - 1, t.w - 1);
+          std::min<int64_t>(int64_t(std::ceil(clamped(cross[k + 1]) - 0.5)) - 1, t.right - 1);
       for (int64_t x = xa; x <= xb; ++x) {
         const uint32_t p = row[x];
         row[x] = (p & 0xFF000000u) | uint32_t(table[0][(p >> 16) & 0xFFu]) << 16 |

@@ -9,7 +9,9 @@
 #pragma once
 
 #include <QImage>
+#include <QRect>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -57,6 +59,23 @@ class GdiCanvas {
 
   void Bind(QImage* surface) { surface_ = surface; }
   QImage* Surface() const { return surface_; }
+
+  // Restricts drawing on `surface` to `rect` (a null rect lifts it). Each pixel inside comes out
+  // as it would without the clip, so a surface painted a piece at a time is the same surface.
+  // It applies only while the canvas is bound to that surface.
+  void SetClip(const QImage* surface, const QRect& rect);
+  // The pixels the canvas may write on its surface now: all of it, or its part in the clip.
+  QRect DrawableRect() const;
+  // Called before a primitive draws on `surface` with a rectangle that holds every pixel it
+  // may write (within the surface), so that the owner can make that part ready first.
+  using TouchHandler = std::function<void(const QRect&)>;
+  void SetTouchHandler(const QImage* surface, TouchHandler handler);
+  // Tells the touch handler of a write made beside the primitives; the rectangle is
+  // inclusive, in surface pixels, and may reach past the surface.
+  void Touch(int64_t left, int64_t top, int64_t right, int64_t bottom);
+  // Takes over the pens, brush, mode, position and font of `other` (not its surface, clip or
+  // touch handler), so that a second canvas draws as the first would.
+  void CopyStateFrom(const GdiCanvas& other);
 
   // Drawing state.
   int16_t DrawMode() const { return drawMode_; }
@@ -137,6 +156,10 @@ class GdiCanvas {
   void InvalidateSelection();
 
   QImage* surface_ = nullptr;
+  const QImage* clipSurface_ = nullptr;
+  QRect clip_;
+  const QImage* touchSurface_ = nullptr;
+  TouchHandler onTouch_;
   int16_t drawMode_ = kCopyPen;
   int16_t drawStyle_ = kSolid;
   int16_t drawWidth_ = 1;

@@ -73,6 +73,7 @@ struct GdiCanvas::Fonts {
     int width = 0;
     bool kept = false;
     std::vector<PixelRun> runs;
+    QRect box;  // where the turned glyphs can reach, from the cell's corner
   };
   std::map<TextKey, Laid> laid;
 
@@ -130,6 +131,7 @@ struct GdiCanvas::Fonts {
     Laid& l = it->second;
     if (withGlyphs && !l.kept) {
       const QRect box = GlyphBox(r, escapement, l.width);
+      l.box = box;
       if (int64_t(box.width()) * box.height() <= kLargestKeptText) {
         l.runs = GlyphRuns(r.font, r.ascent, escapement / 10.0, box, ToQString(text));
         l.kept = true;
@@ -222,20 +224,23 @@ void GdiCanvas::Print(const std::string& text) {
     const QRgb color = 0xFF000000u | ((foreColor_ & 0xFFu) << 16) | (foreColor_ & 0xFF00u) |
                        ((foreColor_ >> 16) & 0xFFu);
     const auto& laid = fonts_->Lay(selected_, defaultHeight, text, true);
+    const int64_t cx = int64_t(std::clamp(x, -1e9, 1e9)), cy = int64_t(std::clamp(y, -1e9, 1e9));
+    Touch(cx + laid.box.left(), cy + laid.box.top(), cx + laid.box.right(),
+          cy + laid.box.bottom());
+    const QRect drawable = DrawableRect();
     if (laid.kept) {
-      const int64_t w = surface_->width(), h = surface_->height();
-      const int64_t cx = int64_t(std::clamp(x, -1e9, 1e9)), cy = int64_t(std::clamp(y, -1e9, 1e9));
       auto* bits = reinterpret_cast<QRgb*>(surface_->bits());
       const int64_t stride = surface_->bytesPerLine() / 4;
       for (const PixelRun& run : laid.runs) {
         const int64_t row = cy + run.dy;
-        if (row < 0 || row >= h) continue;
-        const int64_t xa = std::max<int64_t>(cx + run.xa, 0);
-        const int64_t xb = std::min<int64_t>(cx + run.xb, w - 1);
+        if (row < drawable.top() || row > drawable.bottom()) continue;
+        const int64_t xa = std::max<int64_t>(cx + run.xa, drawable.left());
+        const int64_t xb = std::min<int64_t>(cx + run.xb, drawable.right());
         if (xa <= xb) raster::Fill32(bits + row * stride + xa, bits + row * stride + xb + 1, color);
       }
     } else {
       QPainter painter(surface_);
+      painter.setClipRect(drawable);
       painter.setRenderHint(QPainter::Antialiasing, false);
       painter.setRenderHint(QPainter::TextAntialiasing, false);
       painter.setFont(f.font);

@@ -84,9 +84,12 @@ struct Target {
   uint32_t* bits;
   int64_t stride;  // in pixels
   int w, h;
+  // Only pixels in [left, right) x [top, bottom) are written: the surface or its clip.
+  int left = 0, top = 0, right = w, bottom = h;
   uint32_t* Row(int64_t y) const { return bits + y * stride; }
+  bool Holds(int64_t x, int64_t y) const { return x >= left && y >= top && x < right && y < bottom; }
   void Pixel(int64_t x, int64_t y, const Rop& rop) const {
-    if (x < 0 || y < 0 || x >= w || y >= h) return;
+    if (!Holds(x, y)) return;
     PixelInside(x, y, rop);
   }
   // A pixel known to lie on the target.
@@ -95,9 +98,9 @@ struct Target {
     p = rop.c == 0 ? 0xFF000000u | rop.b : rop(p);  // no read where the picture cannot matter
   }
   void Span(int64_t y, int64_t xa, int64_t xb, const Rop& rop) const {
-    if (y < 0 || y >= h) return;
-    xa = std::max<int64_t>(xa, 0);
-    xb = std::min<int64_t>(xb, w - 1);
+    if (y < top || y >= bottom) return;
+    xa = std::max<int64_t>(xa, left);
+    xb = std::min<int64_t>(xb, right - 1);
     if (xa > xb) return;
     uint32_t* p = Row(y) + xa;
     uint32_t* end = Row(y) + xb + 1;
@@ -109,9 +112,9 @@ struct Target {
   }
   // Every eighth pixel of the span, from the first x congruent to `phase` modulo 8.
   void Every(int64_t y, int64_t xa, int64_t xb, int64_t phase, const Rop& rop) const {
-    if (y < 0 || y >= h) return;
-    xa = std::max<int64_t>(xa, 0);
-    xb = std::min<int64_t>(xb, w - 1);
+    if (y < top || y >= bottom) return;
+    xa = std::max<int64_t>(xa, left);
+    xb = std::min<int64_t>(xb, right - 1);
     uint32_t* row = Row(y);
     const int64_t from = xa + ((phase - xa) & 7);
     if (rop.c == 0) {
@@ -230,16 +233,17 @@ struct LineSteps {
   }
 };
 
-// The pixels of the line inside a w x h target, as sink(x, y, index) with index counted from
-// (x0, y0).
+// The pixels of the line inside [left, right) x [top, bottom), as sink(x, y, index) with index
+// counted from (x0, y0).
 template <typename Sink>
-void ForLinePixels(int64_t x0, int64_t y0, int64_t x1, int64_t y1, int w, int h, Sink&& sink) {
+void ForLinePixels(int64_t x0, int64_t y0, int64_t x1, int64_t y1, const Target& t, Sink&& sink) {
   const LineSteps line(x0, y0, x1, y1);
   const auto [a0, b0, n, db, sb] = std::tuple{line.a0, line.b0, line.n, line.db, line.sb};
-  const int64_t aSize = line.xMajor ? w : h, bSize = line.xMajor ? h : w;
-  auto [lo, hi] = line.StepsWithin(sb > 0 ? -b0 : b0 - (bSize - 1), sb > 0 ? bSize - 1 - b0 : b0);
-  lo = std::max<int64_t>(lo, -a0);
-  hi = std::min<int64_t>(hi, aSize - 1 - a0);
+  const int64_t aLo = line.xMajor ? t.left : t.top, aHi = (line.xMajor ? t.right : t.bottom) - 1;
+  const int64_t bLo = line.xMajor ? t.top : t.left, bHi = (line.xMajor ? t.bottom : t.right) - 1;
+  auto [lo, hi] = line.StepsWithin(sb > 0 ? bLo - b0 : b0 - bHi, sb > 0 ? bHi - b0 : b0 - bLo);
+  lo = std::max<int64_t>(lo, aLo - a0);
+  hi = std::min<int64_t>(hi, aHi - a0);
   if (lo > hi) return;
   const int64_t twoN = 2 * std::max<int64_t>(n, 1);
   int64_t num = 2 * lo * db + n;
@@ -258,13 +262,13 @@ void ForLinePixels(int64_t x0, int64_t y0, int64_t x1, int64_t y1, int w, int h,
 // Rows of the pixels within width / 2 of the segment (round ends), as sink(y, xa, xb). Even
 // widths are sampled half a pixel off so that they cover exactly `width` rows or columns.
 template <typename Sink>
-void ForCapsuleSpans(int64_t x0, int64_t y0, int64_t x1, int64_t y1, int width, int h,
-                     Sink&& sink) {
+void ForCapsuleSpans(int64_t x0, int64_t y0, int64_t x1, int64_t y1, int width, int top,
+                     int bottom, Sink&& sink) {
   const double r = width / 2.0, o = (width % 2 == 0) ? 0.5 : 0.0, eps = 1e-9;
   const double dx = double(x1 - x0), dy = double(y1 - y0), len = std::hypot(dx, dy);
   const double ux = len > 0 ? dx / len : 0, uy = len > 0 ? dy / len : 0;
-  const int64_t yFirst = std::max<int64_t>(0, int64_t(std::floor(std::min(y0, y1) - r - o)));
-  const int64_t yLast = std::min<int64_t>(h - 1, int64_t(std::ceil(std::max(y0, y1) + r)));
+  const int64_t yFirst = std::max<int64_t>(top, int64_t(std::floor(std::min(y0, y1) - r - o)));
+  const int64_t yLast = std::min<int64_t>(bottom - 1, int64_t(std::ceil(std::max(y0, y1) + r)));
   for (int64_t y = yFirst; y <= yLast; ++y) {
     const double py = double(y) + o;
     double lo = INFINITY, hi = -INFINITY;
@@ -327,9 +331,12 @@ inline std::vector<RowSpan> MergeSpans(std::vector<RowSpan> spans) {
   return merged;
 }
 
-inline Target TargetOf(QImage& image) {
-  return {reinterpret_cast<uint32_t*>(image.bits()), image.bytesPerLine() / 4, image.width(),
-          image.height()};
+// The image as a target, written only inside `clip` (in image pixels, already within it).
+inline Target TargetOf(QImage& image, const QRect& clip) {
+  Target t{reinterpret_cast<uint32_t*>(image.bits()), image.bytesPerLine() / 4, image.width(),
+           image.height()};
+  t.left = clip.left(), t.top = clip.top(), t.right = clip.right() + 1, t.bottom = clip.bottom() + 1;
+  return t;
 }
 
 }  // namespace velmor::platform::raster

@@ -198,11 +198,19 @@ void DrawMosaic(GdiCanvas& canvas, const FigureToDraw& f, int16_t zoomPercent) {
   };
   const std::vector<Run> columns = runsOf(surface->width(), picture.width(), cl, cr, left, bx0);
   const std::vector<Run> rows = runsOf(surface->height(), picture.height(), ct, cb, top, by0);
+  if (columns.empty() || rows.empty()) return;
+  canvas.Touch(columns.front().from, rows.front().from, columns.back().to - 1, rows.back().to - 1);
+  const QRect drawable = canvas.DrawableRect();
   for (const Run& band : rows) {
     const QRgb* blockRow = &colours[size_t(band.block * across)];
-    for (int y = band.from; y < band.to; ++y) {
+    for (int y = std::max(band.from, drawable.top()); y < std::min(band.to, drawable.bottom() + 1);
+         ++y) {
       auto* line = reinterpret_cast<QRgb*>(surface->scanLine(y));
-      for (const Run& run : columns) std::fill(line + run.from, line + run.to, blockRow[run.block]);
+      for (const Run& run : columns) {
+        const int from = std::max(run.from, drawable.left());
+        const int to = std::min(run.to, drawable.right() + 1);
+        if (from < to) std::fill(line + from, line + to, blockRow[run.block]);
+      }
     }
   }
 }

@@ -32,19 +32,28 @@ void RepeatPixels(const uint32_t* from, int count, int factor, uint32_t* to) {
 }  // namespace
 
 void StretchCopy(const QImage& source, double sourceWidth, double sourceHeight, QImage& target) {
+  StretchCopy(source, sourceWidth, sourceHeight, target, target.rect());
+}
+
+void StretchCopy(const QImage& source, double sourceWidth, double sourceHeight, QImage& target,
+                 const QRect& part) {
   const int width = target.width();
   const int height = target.height();
-  if (width <= 0 || height <= 0 || source.isNull()) return;
+  const QRect area = part & target.rect();
+  if (width <= 0 || height <= 0 || source.isNull() || area.isEmpty()) return;
   Q_ASSERT(source.format() == QImage::Format_RGB32 && target.format() == QImage::Format_RGB32);
 
   uchar* targetBits = target.bits();
   const qsizetype targetPitch = target.bytesPerLine();
-  const size_t rowBytes = static_cast<size_t>(width) * 4;
+  const int left = area.left(), right = area.right() + 1;
+  const size_t rowBytes = static_cast<size_t>(right - left) * 4;
+  auto rowOf = [&](int y) { return reinterpret_cast<uint32_t*>(targetBits + y * targetPitch); };
 
   if (sourceWidth == width && sourceHeight == height && source.width() >= width &&
       source.height() >= height) {
-    for (int y = 0; y < height; ++y)
-      std::memcpy(targetBits + y * targetPitch, source.constScanLine(y), rowBytes);
+    for (int y = area.top(); y <= area.bottom(); ++y)
+      std::memcpy(rowOf(y) + left, reinterpret_cast<const uint32_t*>(source.constScanLine(y)) + left,
+                  rowBytes);
     return;
   }
 
@@ -55,19 +64,25 @@ void StretchCopy(const QImage& source, double sourceWidth, double sourceHeight, 
   const std::vector<int> xs =
       repeat ? std::vector<int>() : SampleIndexes(width, sourceWidth, source.width());
   const std::vector<int> ys = SampleIndexes(height, sourceHeight, source.height());
-  for (int y = 0; y < height; ++y) {
-    auto* row = reinterpret_cast<uint32_t*>(targetBits + y * targetPitch);
+  for (int y = area.top(); y <= area.bottom(); ++y) {
+    uint32_t* row = rowOf(y);
     // Enlarging repeats rows: copy the row just built instead of sampling again.
-    if (y > 0 && ys[static_cast<size_t>(y)] == ys[static_cast<size_t>(y) - 1]) {
-      std::memcpy(row, targetBits + (y - 1) * targetPitch, rowBytes);
+    if (y > area.top() && ys[static_cast<size_t>(y)] == ys[static_cast<size_t>(y) - 1]) {
+      std::memcpy(row + left, rowOf(y - 1) + left, rowBytes);
       continue;
     }
     const auto* from =
         reinterpret_cast<const uint32_t*>(source.constScanLine(ys[static_cast<size_t>(y)]));
-    if (repeat)
-      RepeatPixels(from, width / factor, factor, row);
-    else
-      for (int x = 0; x < width; ++x) row[x] = from[xs[static_cast<size_t>(x)]];
+    if (repeat) {
+      // The part's first and last source pixels may be cut; the ones between are whole.
+      int x = left;
+      for (; x < right && x % factor != 0; ++x) row[x] = from[x / factor];
+      const int whole = (right - x) / factor;
+      RepeatPixels(from + x / factor, whole, factor, row + x);
+      for (x += whole * factor; x < right; ++x) row[x] = from[x / factor];
+    } else {
+      for (int x = left; x < right; ++x) row[x] = from[xs[static_cast<size_t>(x)]];
+    }
   }
 }
 

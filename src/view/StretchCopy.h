@@ -10,5 +10,9 @@ namespace velmor {
 // fractional) stretched over all of `target`. Both must be Format_RGB32. Samples that fall past
 // the picture's edge repeat its last row or column.
 void StretchCopy(const QImage& source, double sourceWidth, double sourceHeight, QImage& target);
+// The same, painting only the pixels of `part` (target pixels): each comes out as the whole
+// copy would make it.
+void StretchCopy(const QImage& source, double sourceWidth, double sourceHeight, QImage& target,
+                 const QRect& part);
 
 }  // namespace velmor

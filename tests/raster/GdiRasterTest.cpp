@@ -52,14 +52,14 @@ TEST(RasterPenPattern, RunsOfEachStyleRepeatAlongTheWholeLine) {
 // wide lines merged from the spans of every capsule.
 void ReferencePolyline(QImage& image, const std::vector<CanvasPoint>& points, int16_t mode,
                        int16_t style, int16_t width, uint32_t color) {
-  const Target t = TargetOf(image);
+  const Target t = TargetOf(image, image.rect());
   const Rop rop = Rop::Make(mode, color);
   if (width > 1) {
     std::vector<RowSpan> spans;
     for (size_t k = 0; k + 1 < points.size() || k == 0; ++k) {
       const CanvasPoint& a = points[k];
       const CanvasPoint& b = points.size() > 1 ? points[k + 1] : a;
-      ForCapsuleSpans(Pix(a.X), Pix(a.Y), Pix(b.X), Pix(b.Y), width, t.h,
+      ForCapsuleSpans(Pix(a.X), Pix(a.Y), Pix(b.X), Pix(b.Y), width, t.top, t.bottom,
                       [&](int64_t y, int64_t xa, int64_t xb) {
                         spans.push_back({y, xa, xb});
                       });
@@ -77,7 +77,7 @@ void ReferencePolyline(QImage& image, const std::vector<CanvasPoint>& points, in
     const int64_t x0 = Pix(a.X), y0 = Pix(a.Y), x1 = Pix(b.X), y1 = Pix(b.Y);
     const bool closes = k > 0 && k + 2 == points.size() && x1 == fx && y1 == fy;
     const int64_t n = std::max(std::llabs(x1 - x0), std::llabs(y1 - y0));
-    ForLinePixels(x0, y0, x1, y1, t.w, t.h, [&](int64_t x, int64_t y, int64_t i) {
+    ForLinePixels(x0, y0, x1, y1, t, [&](int64_t x, int64_t y, int64_t i) {
       if (k > 0 && i == 0) return;
       if (closes && i == n && n > 0) return;
       if (pattern.On(base + i)) t.Pixel(x, y, rop);
