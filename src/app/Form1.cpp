@@ -367,7 +367,14 @@ void Form1::BuildStatusBar() {
 }
 
 platform::GdiCanvas& Form1::Canvas() {
-  if (!canvas_) canvas_ = std::make_unique<platform::GdiCanvas>(&Picture2->Surface());
+  if (!canvas_) {
+    QImage* surface = &Picture2->DrawingSurface();
+    canvas_ = std::make_unique<platform::GdiCanvas>(surface);
+    // What is drawn outside a refresh lands on parts painted first and kept from then on.
+    canvas_->SetTouchHandler(surface, [this](const QRect& part) {
+      if (!paintingShownPart_) Picture2->PrepareToDraw(part);
+    });
+  }
   return *canvas_;
 }
 

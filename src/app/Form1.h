@@ -258,6 +258,11 @@ class Form1 : public QMainWindow, public CaptureHost {
 
   QString settingsFile_;
   std::unique_ptr<platform::GdiCanvas> canvas_;
+  // A large canvas is refreshed only where the viewport shows it; the rest is painted when
+  // needed, on this canvas, from a copy of what the refresh drew from.
+  void RefreshShownPart();
+  std::shared_ptr<platform::GdiCanvas> partCanvas_;
+  bool paintingShownPart_ = false;
   std::unique_ptr<ScreenCapture> capture_;
   std::unique_ptr<CaptureDelay> countdown_;
   QWidget* client_ = nullptr;

@@ -73,8 +73,11 @@ void Form1::UNDB_Click() {
 void Form1::RedrawFigures() {
   // Figures are drawn over a freshly painted picture, which took any rubber band with it.
   rubberBandShown_ = false;
-  velmor::RedrawFigures(Canvas(), figures, view.ZoomPercent, settings, work, drag, panel, text,
-                        Picture2->HasPicture() ? &Picture2->Picture() : nullptr);
+  if (Picture2->PaintsOnDemand() && Picture2->HasPicture())
+    RefreshShownPart();
+  else
+    velmor::RedrawFigures(Canvas(), figures, view.ZoomPercent, settings, work, drag, panel, text,
+                          Picture2->HasPicture() ? &Picture2->Picture() : nullptr);
   Picture2->SurfaceChanged();
 }
 

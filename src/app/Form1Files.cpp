@@ -15,6 +15,7 @@ void Form1::OpenImage() {
 void Form1::SaveImage() {
   FormDocumentHost host(*this);
   document::SaveImage(CMDialog1, ImageFolder, *Picture2, settings, host);
+  Picture2->ReleaseHidden();  // the save painted all of a large canvas
 }
 
 }  // namespace velmor

@@ -91,7 +91,7 @@ Decoded DecodeStage(const QString& path, platform::PictureMemory* memory) {
     d.Problem = BatchProblem{sourceName, QStringLiteral("画像を読み込めません")};
     return d;
   }
-  if (!ZoomFits(100, picture->width(), picture->height())) {
+  if (!PictureFits(picture->width(), picture->height())) {
     d.Problem = BatchProblem{sourceName, QStringLiteral("画像が大きすぎます")};
     return d;
   }

@@ -49,7 +49,7 @@ void OpenImage(platform::CommonDialog& dialog, QString& imageFolder, QString& im
   QString error;
   std::optional<QImage> picture = platform::LoadPicture(path, &error);
   // A canvas side past the scroll bars' reach could never be shown whole.
-  if (picture && !ZoomFits(100, picture->width(), picture->height())) picture.reset();
+  if (picture && !PictureFits(picture->width(), picture->height())) picture.reset();
   if (!picture) {
     platform::ShowMessage(QStringLiteral("画像ﾌｧｲﾙ %1 を読み込めませんでした。").arg(path),
                           kProgramName, platform::MsgIcon::Exclamation);

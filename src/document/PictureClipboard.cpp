@@ -49,7 +49,7 @@ void PasteImage(DocumentHost& host) {
   // Taken before anything changes, so that a picture that cannot be read leaves the old one.
   const QImage picture = clip::GetPicture();
   // A picture the canvas cannot hold at 100 percent is refused as one it cannot read.
-  if (picture.isNull() || !ZoomFits(100, picture.width(), picture.height())) return;
+  if (picture.isNull() || !PictureFits(picture.width(), picture.height())) return;
   host.ShowPicture(picture);
 }
 

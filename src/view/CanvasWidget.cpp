@@ -52,14 +52,19 @@ void CanvasWidget::SetPicture(const QImage& picture) {
 struct CanvasWidget::Block {
   void* bits = nullptr;
   size_t bytes = 0;
-  explicit Block(size_t size) : bytes(size) {
+  // A surface painted on demand keeps to small pages: a huge page would bring in the memory of
+  // whole rows for one tile.
+  Block(size_t size, bool onDemand) : bytes(size) {
     bits = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (bits == MAP_FAILED) {
       bits = nullptr;
       return;
     }
-#ifdef MADV_HUGEPAGE
-    if (size >= (size_t{8} << 20)) ::madvise(bits, size, MADV_HUGEPAGE);
+#if defined(MADV_HUGEPAGE) && defined(MADV_NOHUGEPAGE)
+    if (onDemand)
+      ::madvise(bits, size, MADV_NOHUGEPAGE);
+    else if (size >= (size_t{8} << 20))
+      ::madvise(bits, size, MADV_HUGEPAGE);
 #endif
   }
   ~Block() {
@@ -70,14 +75,18 @@ struct CanvasWidget::Block {
 };
 
 QImage CanvasWidget::MakeSurface(int width, int height, bool keepPixels) {
-  const qsizetype pitch = qsizetype(width) * 4;
+  const bool onDemand = Large(width, height);
+  // Rows of an on-demand surface start on page boundaries, so that memory can be given back by
+  // the tile.
+  const qsizetype pitch =
+      onDemand ? (qsizetype(width) * 4 + 4095) / 4096 * 4096 : qsizetype(width) * 4;
   const size_t bytes = size_t(pitch) * size_t(height);
   // The old memory serves when no image holds it any more (a copy of the old surface would see
   // it change) and it is not more than twice what is needed (memory comes back when zooming far
   // out). Its pixels are then overwritten in place, so they cannot be carried over.
   const bool reuse = !keepPixels && block_ && block_->bits && bytes <= block_->bytes &&
                      block_->bytes <= 2 * bytes && block_.use_count() == 1;
-  std::shared_ptr<Block> block = reuse ? block_ : std::make_shared<Block>(bytes);
+  std::shared_ptr<Block> block = reuse ? block_ : std::make_shared<Block>(bytes, onDemand);
   if (!block->bits) return QImage(width, height, QImage::Format_RGB32);
   auto* owner = new std::shared_ptr<Block>(block);
   QImage image(
@@ -90,29 +99,81 @@ QImage CanvasWidget::MakeSurface(int width, int height, bool keepPixels) {
 void CanvasWidget::SetCanvasSize(int width, int height) {
   width = std::max(width, 1);
   height = std::max(height, 1);
-  if (surface_.width() != width || surface_.height() != height) {
+  if (ScaleWidth() != width || ScaleHeight() != height) {
     QImage next = MakeSurface(width, height, true);
-    // One pass: each row gets the old pixels it overlaps and the window colour beyond them.
+    // Each row gets the old pixels it overlaps and the window colour beyond them.
     const QRgb background = palette().color(QPalette::Window).rgb() | 0xFF000000u;
-    const QImage old = surface_.format() == QImage::Format_RGB32 || surface_.isNull()
-                           ? surface_
-                           : surface_.convertToFormat(QImage::Format_RGB32);
-    const int keepWidth = old.isNull() ? 0 : std::min(width, old.width());
-    const int keepHeight = old.isNull() ? 0 : std::min(height, old.height());
-    for (int y = 0; y < height; ++y) {
-      auto* row = reinterpret_cast<QRgb*>(next.scanLine(y));
-      int from = 0;
-      if (y < keepHeight) {
-        std::memcpy(row, old.constScanLine(y), size_t(keepWidth) * 4);
-        from = keepWidth;
+    const QImage& current = surface_.Image();
+    const int keepWidth = current.isNull() ? 0 : std::min(width, current.width());
+    const int keepHeight = current.isNull() ? 0 : std::min(height, current.height());
+    surface_.Ensure(QRect(0, 0, keepWidth, keepHeight));
+    const QImage old = current.format() == QImage::Format_RGB32 || current.isNull()
+                           ? current
+                           : current.convertToFormat(QImage::Format_RGB32);
+    auto paint = [old, background, keepWidth, keepHeight](QImage& target, const QRect& part) {
+      for (int y = part.top(); y <= part.bottom(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(target.scanLine(y));
+        int from = part.left();
+        if (y < keepHeight && from < keepWidth) {
+          const int to = std::min(keepWidth, part.right() + 1);
+          std::memcpy(row + from, reinterpret_cast<const QRgb*>(old.constScanLine(y)) + from,
+                      size_t(to - from) * 4);
+          from = to;
+        }
+        std::fill(row + from, row + part.right() + 1, background);
       }
-      std::fill(row + from, row + width, background);
-    }
-    surface_ = std::move(next);
+    };
+    const bool onDemand = Large(width, height);
+    surface_.Reset(std::move(next), onDemand);
+    if (onDemand)
+      surface_.Repaint(paint, QRect());  // the old pixels stay with the painter until a refresh
+    else
+      paint(surface_.Image(), surface_.Image().rect());
   }
   const double scale = devicePixelRatioF();
   resize(static_cast<int>(std::ceil(width / scale)), static_cast<int>(std::ceil(height / scale)));
   update();
+}
+
+QImage& CanvasWidget::Surface() {
+  surface_.EnsureAll();
+  return surface_.Image();
+}
+
+const QImage& CanvasWidget::Surface() const {
+  surface_.EnsureAll();
+  return surface_.Image();
+}
+
+QRect CanvasWidget::ShownRect() const {
+  const QRect all = surface_.Image().rect();
+  const QWidget* frame = parentWidget();
+  if (frame == nullptr) return all;
+  const QRect shown = QRect(mapFromParent(QPoint(0, 0)), frame->size()) & rect();
+  if (shown.isEmpty()) return {};
+  const double scale = devicePixelRatioF();
+  const int left = int(std::floor(shown.left() * scale)), top = int(std::floor(shown.top() * scale));
+  const int right = int(std::ceil((shown.right() + 1) * scale));
+  const int bottom = int(std::ceil((shown.bottom() + 1) * scale));
+  return QRect(left, top, right - left, bottom - top) & all;
+}
+
+QRect CanvasWidget::KeptRect() const {
+  constexpr int dx = OnDemandSurface::kTileWidth * OnDemandSurface::kTilesPerPage;
+  constexpr int dy = 2 * OnDemandSurface::kTileHeight;
+  const QRect shown = ShownRect();
+  return shown.isEmpty() ? shown : shown.adjusted(-dx, -dy, dx, dy);
+}
+
+QRect CanvasWidget::BeginRepaint(OnDemandSurface::Painter painter) {
+  surface_.Repaint(std::move(painter), KeptRect());
+  const QRect now = surface_.TileBounds(ShownRect());
+  surface_.Painted(now);
+  return now;
+}
+
+void CanvasWidget::ReleaseHidden() {
+  surface_.Release(KeptRect());
 }
 
 QPointF CanvasWidget::SurfacePoint(const QMouseEvent& event) const {
@@ -133,9 +194,10 @@ void CanvasWidget::ResizeForRepaint(int width, int height) {
   }
   width = std::max(width, 1);
   height = std::max(height, 1);
-  if (surface_.width() != width || surface_.height() != height) {
-    surface_ = QImage();  // so that its memory can serve the new one
-    surface_ = MakeSurface(width, height, false);
+  if (ScaleWidth() != width || ScaleHeight() != height) {
+    surface_.Reset(QImage(), false);  // so that its memory can serve the new one
+    QImage next = MakeSurface(width, height, false);
+    surface_.Reset(std::move(next), Large(width, height));
   }
   const double scale = devicePixelRatioF();
   resize(static_cast<int>(std::ceil(width / scale)), static_cast<int>(std::ceil(height / scale)));
@@ -147,13 +209,29 @@ void CanvasWidget::paintEvent(QPaintEvent* event) {
   p.setCompositionMode(QPainter::CompositionMode_Source);
   const QRect r = event->rect();
   const double scale = devicePixelRatioF();
+  const QRect all = surface_.Image().rect();
+  const QRect from = scale == 1.0 ? r & all
+                                  : QRect(QPoint(int(std::floor(r.x() * scale)),
+                                                 int(std::floor(r.y() * scale))),
+                                          QPoint(int(std::ceil((r.right() + 1) * scale)) - 1,
+                                                 int(std::ceil((r.bottom() + 1) * scale)) - 1)) &
+                                        all;
+  if (from.isEmpty()) return;
+  surface_.Ensure(from);
+  // The painter is handed only the rows shown: offsets into a surface of several gigabytes
+  // do not fit its int arithmetic.
+  const QImage& image = surface_.Image();
+  const QImage shown(image.constBits() + qsizetype(from.y()) * image.bytesPerLine() +
+                         qsizetype(from.x()) * 4,
+                     from.width(), from.height(), image.bytesPerLine(), image.format());
   if (scale == 1.0) {
-    p.drawImage(r.topLeft(), surface_, r);
+    p.drawImage(from.topLeft(), shown);
     return;
   }
   // On a scaled screen each surface pixel still lands on one device pixel.
-  p.drawImage(QRectF(r), surface_,
-              QRectF(r.x() * scale, r.y() * scale, r.width() * scale, r.height() * scale));
+  p.drawImage(QRectF(from.x() / scale, from.y() / scale, from.width() / scale,
+                     from.height() / scale),
+              shown);
 }
 
 void CanvasWidget::mousePressEvent(QMouseEvent* event) {

@@ -70,7 +70,8 @@ void RepaintCanvas(const ViewState& view, const Viewport& parts) {
   CanvasWidget& canvas = *parts.canvas;
   const int width = canvas.ScaleWidth();
   const int height = canvas.ScaleHeight();
-  if (canvas.HasPicture() && view.ZoomPercent > 0) {
+  // A canvas painted on demand is painted by the caller where it is shown, after the bars.
+  if (canvas.HasPicture() && view.ZoomPercent > 0 && !canvas.PaintsOnDemand()) {
     StretchCopy(canvas.Picture(), width * 100.0 / view.ZoomPercent,
                 height * 100.0 / view.ZoomPercent, canvas.Surface());
     canvas.SurfaceChanged();

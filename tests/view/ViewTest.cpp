@@ -281,20 +281,23 @@ class ViewTest : public QObject {
 
   void zoomsPastTheBoundAreRefused() {
     Load(form(), Pattern(1920, 1080));
-    QCOMPARE(velmor::MaxZoomPercent(1920, 1080), 568);  // the surface stays under 64 Mi pixels
+    QCOMPARE(velmor::MaxZoomPercent(1920, 1080), 1609);  // the surface stays under 512 Mi pixels
     form().panel.ZoomStep = 100;
-    for (int i = 0; i < 6; ++i) form().ZoomIn();
-    QCOMPARE(form().view.ZoomPercent, int16_t{500});
-    form().panel.ZoomStep = 68;
+    for (int i = 0; i < 16; ++i) form().ZoomIn();
+    QCOMPARE(form().view.ZoomPercent, int16_t{1600});
+    form().panel.ZoomStep = 10;
+    form().ZoomIn();  // past the bound: refused
+    QCOMPARE(form().view.ZoomPercent, int16_t{1600});
+    form().panel.ZoomStep = 9;
     form().ZoomIn();
-    QCOMPARE(form().view.ZoomPercent, int16_t{568});
-    QCOMPARE(CanvasSize(), QSize(10906, 6134));
+    QCOMPARE(form().view.ZoomPercent, int16_t{1609});
+    QCOMPARE(CanvasSize(), QSize(30893, 17377));
     form().panel.ZoomStep = 1;
     form().ZoomIn();
-    QCOMPARE(form().view.ZoomPercent, int16_t{568});
-    QCOMPARE(CanvasSize(), QSize(10906, 6134));
+    QCOMPARE(form().view.ZoomPercent, int16_t{1609});
+    QCOMPARE(CanvasSize(), QSize(30893, 17377));
     form().ZoomOut();
-    QCOMPARE(form().view.ZoomPercent, int16_t{567});
+    QCOMPARE(form().view.ZoomPercent, int16_t{1608});
   }
 
   void tinyFrameCannotOverflowTheZoom() {

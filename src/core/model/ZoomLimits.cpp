@@ -18,6 +18,11 @@ bool ZoomFits(int zoomPercent, int32_t imageWidth, int32_t imageHeight) {
   return w <= kMaxCanvasExtent && h <= kMaxCanvasExtent && w * h <= kMaxCanvasPixels;
 }
 
+bool PictureFits(int32_t width, int32_t height) {
+  return ZoomFits(100, width, height) &&
+         int64_t(std::max(width, 1)) * std::max(height, 1) <= kMaxPicturePixels;
+}
+
 int MaxZoomPercent(int32_t imageWidth, int32_t imageHeight) {
   // Fitting shrinks as the zoom grows, so a binary search finds the edge.
   int lo = 1, hi = kMaxZoomPercent;
