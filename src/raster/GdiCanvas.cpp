@@ -98,8 +98,7 @@ void GdiCanvas::Polyline(const std::vector<CanvasPoint>& points) {
     for (size_t k = 0; k + 1 < points.size() || k == 0; ++k) {
       const CanvasPoint& a = points[k];
       const CanvasPoint& b = points.size() > 1 ? points[k + 1] : a;
-      ForCapsuleSpans(Pix(a.X), Pix(a.Y), Pix(b.X), Pix(b.Y), drawWidth_, t.top, t.bottom,
-                      collect);
+      ForCapsuleSpans(Pix(a.X), Pix(a.Y), Pix(b.X), Pix(b.Y), drawWidth_, t.top, t.bottom, collect);
     }
     if (points.size() > 2) spans = MergeSpans(std::move(spans));
     for (const RowSpan& s : spans) t.Span(s.y, s.xa, s.xb, rop);
@@ -161,7 +160,8 @@ void GdiCanvas::Box(float x1, float y1, float x2, float y2) {
         if (pattern.On(base + sign * (k - origin))) at(k);
     };
     side(l, r, t.left, t.right, 0, l, 1, [&](int64_t x) { t.Pixel(x, top, pen); });
-    side(top + 1, bottom, t.top, t.bottom, across + 1, top + 1, 1, [&](int64_t y) { t.Pixel(r, y, pen); });
+    side(top + 1, bottom, t.top, t.bottom, across + 1, top + 1, 1,
+         [&](int64_t y) { t.Pixel(r, y, pen); });
     if (down > 0)
       side(l, r - 1, t.left, t.right, across + 1 + down, r - 1, -1,
            [&](int64_t x) { t.Pixel(x, bottom, pen); });
@@ -316,8 +316,7 @@ void GdiCanvas::FillPolygon(const std::vector<CanvasPoint>& points) {
     auto wall = walls.begin();
     for (size_t k = 0; k + 1 < cross.size(); k += 2) {
       int64_t x = std::max<int64_t>(int64_t(std::ceil(cross[k] - 1e-9)), t.left);
-      const int64_t xb =
-          std::min<int64_t>(int64_t(std::floor(cross[k + 1] + 1e-9)), t.right - 1);
+      const int64_t xb = std::min<int64_t>(int64_t(std::floor(cross[k + 1] + 1e-9)), t.right - 1);
       while (x <= xb) {
         while (wall != walls.end() && wall->second < x) ++wall;
         if (wall == walls.end() || wall->first > xb) {

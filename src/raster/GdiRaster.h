@@ -87,7 +87,9 @@ struct Target {
   // Only pixels in [left, right) x [top, bottom) are written: the surface or its clip.
   int left = 0, top = 0, right = w, bottom = h;
   uint32_t* Row(int64_t y) const { return bits + y * stride; }
-  bool Holds(int64_t x, int64_t y) const { return x >= left && y >= top && x < right && y < bottom; }
+  bool Holds(int64_t x, int64_t y) const {
+    return x >= left && y >= top && x < right && y < bottom;
+  }
   void Pixel(int64_t x, int64_t y, const Rop& rop) const {
     if (!Holds(x, y)) return;
     PixelInside(x, y, rop);
@@ -262,8 +264,8 @@ void ForLinePixels(int64_t x0, int64_t y0, int64_t x1, int64_t y1, const Target&
 // Rows of the pixels within width / 2 of the segment (round ends), as sink(y, xa, xb). Even
 // widths are sampled half a pixel off so that they cover exactly `width` rows or columns.
 template <typename Sink>
-void ForCapsuleSpans(int64_t x0, int64_t y0, int64_t x1, int64_t y1, int width, int top,
-                     int bottom, Sink&& sink) {
+void ForCapsuleSpans(int64_t x0, int64_t y0, int64_t x1, int64_t y1, int width, int top, int bottom,
+                     Sink&& sink) {
   const double r = width / 2.0, o = (width % 2 == 0) ? 0.5 : 0.0, eps = 1e-9;
   const double dx = double(x1 - x0), dy = double(y1 - y0), len = std::hypot(dx, dy);
   const double ux = len > 0 ? dx / len : 0, uy = len > 0 ? dy / len : 0;
@@ -335,7 +337,8 @@ inline std::vector<RowSpan> MergeSpans(std::vector<RowSpan> spans) {
 inline Target TargetOf(QImage& image, const QRect& clip) {
   Target t{reinterpret_cast<uint32_t*>(image.bits()), image.bytesPerLine() / 4, image.width(),
            image.height()};
-  t.left = clip.left(), t.top = clip.top(), t.right = clip.right() + 1, t.bottom = clip.bottom() + 1;
+  t.left = clip.left(), t.top = clip.top(), t.right = clip.right() + 1,
+  t.bottom = clip.bottom() + 1;
   return t;
 }
 

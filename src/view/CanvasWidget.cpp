@@ -152,7 +152,8 @@ QRect CanvasWidget::ShownRect() const {
   const QRect shown = QRect(mapFromParent(QPoint(0, 0)), frame->size()) & rect();
   if (shown.isEmpty()) return {};
   const double scale = devicePixelRatioF();
-  const int left = int(std::floor(shown.left() * scale)), top = int(std::floor(shown.top() * scale));
+  const int left = int(std::floor(shown.left() * scale)),
+            top = int(std::floor(shown.top() * scale));
   const int right = int(std::ceil((shown.right() + 1) * scale));
   const int bottom = int(std::ceil((shown.bottom() + 1) * scale));
   return QRect(left, top, right - left, bottom - top) & all;
@@ -210,28 +211,28 @@ void CanvasWidget::paintEvent(QPaintEvent* event) {
   const QRect r = event->rect();
   const double scale = devicePixelRatioF();
   const QRect all = surface_.Image().rect();
-  const QRect from = scale == 1.0 ? r & all
-                                  : QRect(QPoint(int(std::floor(r.x() * scale)),
-                                                 int(std::floor(r.y() * scale))),
-                                          QPoint(int(std::ceil((r.right() + 1) * scale)) - 1,
-                                                 int(std::ceil((r.bottom() + 1) * scale)) - 1)) &
-                                        all;
+  const QRect from =
+      scale == 1.0 ? r & all
+                   : QRect(QPoint(int(std::floor(r.x() * scale)), int(std::floor(r.y() * scale))),
+                           QPoint(int(std::ceil((r.right() + 1) * scale)) - 1,
+                                  int(std::ceil((r.bottom() + 1) * scale)) - 1)) &
+                         all;
   if (from.isEmpty()) return;
   surface_.Ensure(from);
   // The painter is handed only the rows shown: offsets into a surface of several gigabytes
   // do not fit its int arithmetic.
   const QImage& image = surface_.Image();
-  const QImage shown(image.constBits() + qsizetype(from.y()) * image.bytesPerLine() +
-                         qsizetype(from.x()) * 4,
-                     from.width(), from.height(), image.bytesPerLine(), image.format());
+  const QImage shown(
+      image.constBits() + qsizetype(from.y()) * image.bytesPerLine() + qsizetype(from.x()) * 4,
+      from.width(), from.height(), image.bytesPerLine(), image.format());
   if (scale == 1.0) {
     p.drawImage(from.topLeft(), shown);
     return;
   }
   // On a scaled screen each surface pixel still lands on one device pixel.
-  p.drawImage(QRectF(from.x() / scale, from.y() / scale, from.width() / scale,
-                     from.height() / scale),
-              shown);
+  p.drawImage(
+      QRectF(from.x() / scale, from.y() / scale, from.width() / scale, from.height() / scale),
+      shown);
 }
 
 void CanvasWidget::mousePressEvent(QMouseEvent* event) {

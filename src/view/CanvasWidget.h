@@ -79,9 +79,7 @@ class CanvasWidget : public QWidget {
   struct Block;
   // A surface of the size, on memory kept from the last one where that fits well enough.
   QImage MakeSurface(int width, int height, bool keepPixels);
-  static bool Large(int width, int height) {
-    return int64_t(width) * height > onDemandPixels_;
-  }
+  static bool Large(int width, int height) { return int64_t(width) * height > onDemandPixels_; }
   // ShownRect widened, so that scrolling a little finds the memory still there.
   QRect KeptRect() const;
 

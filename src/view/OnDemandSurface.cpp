@@ -42,8 +42,7 @@ bool OnDemandSurface::TileRange(const QRect& rect, int& c0, int& c1, int& r0, in
 QRect OnDemandSurface::TileBounds(const QRect& rect) const {
   int c0, c1, r0, r1;
   if (!TileRange(rect, c0, c1, r0, r1)) return rect & image_.rect();
-  return QRect(c0 * kTileWidth, r0 * kTileHeight, (c1 - c0) * kTileWidth,
-               (r1 - r0) * kTileHeight) &
+  return QRect(c0 * kTileWidth, r0 * kTileHeight, (c1 - c0) * kTileWidth, (r1 - r0) * kTileHeight) &
          image_.rect();
 }
 

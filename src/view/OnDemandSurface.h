@@ -51,7 +51,9 @@ class OnDemandSurface {
 
  private:
   enum State : uint8_t { kUnpainted, kClean, kDrawn };
-  State& At(int column, int row) { return states_[size_t(row) * size_t(columns_) + size_t(column)]; }
+  State& At(int column, int row) {
+    return states_[size_t(row) * size_t(columns_) + size_t(column)];
+  }
   // Tile columns and rows covering `rect`, as [c0, c1) x [r0, r1).
   bool TileRange(const QRect& rect, int& c0, int& c1, int& r0, int& r1) const;
   void GiveBack(int pageColumn, int row0, int row1);

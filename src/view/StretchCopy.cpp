@@ -52,8 +52,8 @@ void StretchCopy(const QImage& source, double sourceWidth, double sourceHeight, 
   if (sourceWidth == width && sourceHeight == height && source.width() >= width &&
       source.height() >= height) {
     for (int y = area.top(); y <= area.bottom(); ++y)
-      std::memcpy(rowOf(y) + left, reinterpret_cast<const uint32_t*>(source.constScanLine(y)) + left,
-                  rowBytes);
+      std::memcpy(rowOf(y) + left,
+                  reinterpret_cast<const uint32_t*>(source.constScanLine(y)) + left, rowBytes);
     return;
   }
 

@@ -14,8 +14,11 @@
 #include "core/model/ControlIndexes.h"
 #include "core/model/ZoomLimits.h"
 #include "platform/Clipboard.h"
+#include "raster/GdiCanvas.h"
+#include "render/FigureRenderer.h"
 #include "support/FakeModal.h"
 #include "support/FormFixture.h"
+#include "view/StretchCopy.h"
 
 using namespace velmor;
 using namespace velmor::test;
@@ -161,6 +164,8 @@ class SoakTest : public FormTest {
   QTemporaryDir saves_;
   std::mt19937 rng_;
   uint32_t seed_ = kDefaultSeed;
+  bool onDemand_ = false;
+  const int64_t defaultOnDemandPixels_ = CanvasWidget::OnDemandPixels();
   int step_ = 0;
   int saved_ = 0;
   int tableFilledAt_ = -1;
@@ -496,8 +501,17 @@ class SoakTest : public FormTest {
     // A pick still waiting for its partner (or for a distance) is marked, not refreshed.
     if (act >= Act::kTrimBoth && act <= Act::kParallel && w.drag.Picks[0][0] != 0) return;
     const QImage after = w.Picture2->Surface().copy();
+    const QImage whole = onDemand_ ? WholeRefresh() : QImage();
     w.RefreshView();
     const QImage fresh = w.Picture2->Surface().copy();
+    if (onDemand_ && fresh != whole) {
+      fresh.save(saves_.filePath(QStringLiteral("fresh.png")));
+      whole.save(saves_.filePath(QStringLiteral("whole.png")));
+      saves_.setAutoRemove(false);
+      QFAIL(qPrintable(Where() + QStringLiteral(": the canvas painted on demand differs from a "
+                                                "whole refresh (%1)")
+                                     .arg(saves_.path())));
+    }
     const bool equal = after == fresh;
     const bool untouched = after == before && State() == stateBefore;
     ++(equal ? refreshesCompared_ : noOpRefreshSteps_);
@@ -533,6 +547,24 @@ class SoakTest : public FormTest {
     }
   }
 
+  // The refresh as the window makes it when it paints the whole canvas at once, from the same
+  // state, drawn aside.
+  QImage WholeRefresh() {
+    Form1& w = form();
+    QImage image(w.Picture2->ScaleWidth(), w.Picture2->ScaleHeight(), QImage::Format_RGB32);
+    StretchCopy(w.Picture2->Picture(), image.width() * 100.0 / w.view.ZoomPercent,
+                image.height() * 100.0 / w.view.ZoomPercent, image);
+    platform::GdiCanvas canvas(&image);
+    canvas.CopyStateFrom(w.Canvas());
+    WorkArea work = w.work;
+    DragState drag = w.drag;
+    PanelState panel = w.panel;
+    TextState text = w.text;
+    RedrawFigures(canvas, w.figures, w.view.ZoomPercent, w.settings, work, drag, panel, text,
+                  &w.Picture2->Picture());
+    return image;
+  }
+
   // What a refresh paints from, apart from the surface itself.
   QByteArray State() {
     Form1& w = form();
@@ -554,12 +586,19 @@ class SoakTest : public FormTest {
   }
 
   void init() {
+    // The second session paints every canvas on demand, in tiles, and checks each refresh
+    // against the whole one.
+    onDemand_ = QByteArray(QTest::currentTestFunction()) == "onDemandCanvasMatchesWholeRefreshes";
+    CanvasWidget::SetOnDemandPixels(onDemand_ ? 0 : defaultOnDemandPixels_);
     QVERIFY(StartForm());
     form().settings.Set(slot::kFontName, std::string("IPAGothic"));
     form().settings.Set(slot::kFontSize, 10.0);
     LoadPicture(form(), PatternPicture(400, 300));
   }
-  void cleanup() { EndForm(); }
+  void cleanup() {
+    EndForm();
+    CanvasWidget::SetOnDemandPixels(defaultOnDemandPixels_);
+  }
 
   // The figure rows and the count; row 1001 belongs to the one-step record and is checked apart.
   static bool SameFigures(const FigureTable& a, const FigureTable& b) {
@@ -598,7 +637,17 @@ class SoakTest : public FormTest {
   }
 
   void randomSessionKeepsTheWindowConsistent() {
-    const int steps = int(EnvNumber("VELMOR_SOAK_STEPS", kDefaultSteps));
+    RunSession(int(EnvNumber("VELMOR_SOAK_STEPS", kDefaultSteps)));
+  }
+
+  void onDemandCanvasMatchesWholeRefreshes() {
+    RunSession(int(EnvNumber("VELMOR_SOAK_STEPS", kDefaultSteps)) / 3);
+  }
+
+ private:
+  void RunSession(int steps) {
+    saved_ = undoRecords_ = refreshesCompared_ = noOpRefreshSteps_ = markupCompared_ = 0;
+    tableFilledAt_ = -1;
     // Deep enough for the whole session, so that undo can go back to its start.
     form().history.SetDepth(size_t(steps) + 1);
     const FigureTable initial = form().figures;

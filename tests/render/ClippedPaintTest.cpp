@@ -36,36 +36,70 @@ FigureTable AllKinds() {
     const int16_t width = pick(3) == 0 ? int16_t(2 + pick(5)) : int16_t(1);
     switch (row % 7) {
       case 0:
-        cells = {int16_t(1), x,     y,          x + uniform(-120, 120), y + uniform(-120, 120),
-                 width,      pick(5), color,    back,                   int16_t(1),
+        cells = {int16_t(1),
+                 x,
+                 y,
+                 x + uniform(-120, 120),
+                 y + uniform(-120, 120),
+                 width,
+                 pick(5),
+                 color,
+                 back,
+                 int16_t(1),
                  int16_t(pick(2))};
         break;
       case 1:
-        cells = {int16_t(2), x,       y,     x + uniform(-80, 80), y + uniform(-60, 60),
-                 width,      pick(6), color, back,                 int16_t(pick(8))};
+        cells = {int16_t(2), x,     y,    x + uniform(-80, 80), y + uniform(-60, 60), width,
+                 pick(6),    color, back, int16_t(pick(8))};
         break;
       case 2:
-        cells = {int16_t(3), x,     y,    uniform(3, 50),   TaggedValue{},   width,
+        cells = {int16_t(3), x,     y,    uniform(3, 50),   TaggedValue{},    width,
                  pick(5),    color, back, int16_t(pick(8)), uniform(0.3, 2.5)};
         break;
       case 3:
-        cells = {int16_t(4), x,    y,
-                 std::string(texts[pick(4)]), std::string("IPAGothic"), 9.0 + pick(4) * 3,
-                 pick(2) == 0, color, back, int16_t(pick(8)), uniform(-180, 180), false};
+        cells = {int16_t(4),
+                 x,
+                 y,
+                 std::string(texts[pick(4)]),
+                 std::string("IPAGothic"),
+                 9.0 + pick(4) * 3,
+                 pick(2) == 0,
+                 color,
+                 back,
+                 int16_t(pick(8)),
+                 uniform(-180, 180),
+                 false};
         break;
       case 4:
         cells = {int16_t(fig::kMosaic), x, y, x + uniform(-70, 70), y + uniform(-50, 50),
                  double(4 + pick(6))};
         break;
       case 5:
-        cells = {int16_t(fig::kMarker), x, y, int16_t(row), std::string("IPAGothic"), 10.0,
-                 false, color, back, TaggedValue{}, uniform(6, 14), false};
+        cells = {int16_t(fig::kMarker),
+                 x,
+                 y,
+                 int16_t(row),
+                 std::string("IPAGothic"),
+                 10.0,
+                 false,
+                 color,
+                 back,
+                 TaggedValue{},
+                 uniform(6, 14),
+                 false};
         break;
       default:
-        cells = {int16_t(fig::kHighlight), x, y,
-                 x + uniform(-90, 90), y + uniform(-40, 40), double(4 + pick(12)),
-                 TaggedValue{}, int32_t(0x80FF80 | (gen() & 0x7F7F7F)), TaggedValue{},
-                 TaggedValue{}, int16_t(pick(2))};
+        cells = {int16_t(fig::kHighlight),
+                 x,
+                 y,
+                 x + uniform(-90, 90),
+                 y + uniform(-40, 40),
+                 double(4 + pick(12)),
+                 TaggedValue{},
+                 int32_t(0x80FF80 | (gen() & 0x7F7F7F)),
+                 TaggedValue{},
+                 TaggedValue{},
+                 int16_t(pick(2))};
         break;
     }
   }
@@ -161,7 +195,8 @@ TEST(TouchHandler, AnnouncesEveryPixelBeforeItIsWritten) {
     touched = QRect();
     switch (k % 6) {
       case 0:
-        canvas.Polyline({{x, y}, {x + uniform(-90, 90), y + uniform(-90, 90)},
+        canvas.Polyline({{x, y},
+                         {x + uniform(-90, 90), y + uniform(-90, 90)},
                          {x + uniform(-90, 90), y + uniform(-90, 90)}});
         break;
       case 1:

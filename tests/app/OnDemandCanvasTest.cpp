@@ -1,0 +1,105 @@
+// A large canvas painted only where the viewport shows it: marks drawn beyond the view, a save
+// of the whole canvas and the screen itself must show what a whole refresh would.
+#include <QImageReader>
+
+#include "app/CanvasDriving.h"
+#include "raster/GdiCanvas.h"
+#include "render/FigureRenderer.h"
+#include "view/StretchCopy.h"
+
+using namespace velmor;
+using namespace velmor::test;
+
+namespace {
+
+class OnDemandCanvasTest : public FormTest {
+  Q_OBJECT
+
+  // The window's refresh, made whole and aside from the same state.
+  QImage WholeRefresh() {
+    Form1& w = form();
+    QImage image(w.Picture2->ScaleWidth(), w.Picture2->ScaleHeight(), QImage::Format_RGB32);
+    StretchCopy(w.Picture2->Picture(), image.width() * 100.0 / w.view.ZoomPercent,
+                image.height() * 100.0 / w.view.ZoomPercent, image);
+    platform::GdiCanvas canvas(&image);
+    canvas.CopyStateFrom(w.Canvas());
+    WorkArea work = w.work;
+    DragState drag = w.drag;
+    PanelState panel = w.panel;
+    TextState text = w.text;
+    RedrawFigures(canvas, w.figures, w.view.ZoomPercent, w.settings, work, drag, panel, text,
+                  &w.Picture2->Picture());
+    return image;
+  }
+
+  // A picture with figures all over it, shown at `zoom` on a canvas painted on demand.
+  void Prepare(int zoom) {
+    form().settings.Set(slot::kFontName, std::string("IPAGothic"));
+    LoadPicture(form(), PatternPicture(500, 400));
+    for (int k = 0; k < 12; ++k)
+      DrawSegment(form(), QPoint(20 + 37 * k, 15 + 29 * k), QPoint(480 - 31 * k, 390 - 17 * k));
+    ChooseTool(form(), tool::kCircle);
+    Click(form(), QPoint(400, 300));
+    ZoomTo(form(), zoom);
+    QVERIFY(form().Picture2->PaintsOnDemand());
+  }
+
+ private slots:
+  void init() {
+    CanvasWidget::SetOnDemandPixels(1 << 20);
+    QVERIFY(StartForm());
+  }
+  void cleanup() {
+    EndForm();
+    CanvasWidget::SetOnDemandPixels(int64_t{16} << 20);
+  }
+
+  void marksBeyondTheViewLandOnPaintedParts() {
+    Prepare(400);
+    QImage expected = WholeRefresh();
+    // An exclusive-or mark across the whole canvas, as a rubber band or a pick mark is drawn.
+    auto mark = [](platform::GdiCanvas& canvas) {
+      canvas.SetDrawMode(platform::kXorPen);
+      canvas.SetDrawWidth(3);
+      canvas.SetForeColor(0x00FFFF);
+      canvas.Line(10, 1500, 1990, 20);
+      canvas.SetDrawMode(platform::kCopyPen);
+      canvas.SetDrawWidth(1);
+    };
+    platform::GdiCanvas aside(&expected);
+    aside.CopyStateFrom(form().Canvas());
+    mark(aside);
+    mark(form().Canvas());
+    QCOMPARE(form().Picture2->Surface(), expected);
+  }
+
+  void scrollingShowsWhatAWholeRefreshPaints() {
+    Prepare(300);
+    form().HScroll1->setValue(form().HScroll1->maximum());
+    form().VScroll1->setValue(form().VScroll1->maximum() / 2);
+    QVERIFY(QTest::qWaitForWindowExposed(&form()));
+    const QImage expected = WholeRefresh();
+    const QRect shown = form().Picture2->ShownRect();
+    QVERIFY(!shown.isEmpty());
+    QCOMPARE(form().Picture2->grab().toImage().convertToFormat(QImage::Format_RGB32).copy(shown),
+             expected.copy(shown));
+    QCOMPARE(form().Picture2->Surface(), expected);
+  }
+
+  void saveWritesTheWholeCanvas() {
+    Prepare(300);
+    const QImage expected = WholeRefresh();
+    const QString path = f_->folder.filePath(QStringLiteral("whole.png"));
+    modal_->dialogAnswers.push_back([path](platform::CommonDialog& d) {
+      d.FileName = path;
+      return true;
+    });
+    form().SaveImage();
+    QCOMPARE(QImage(path).convertToFormat(QImage::Format_RGB32), expected);
+  }
+};
+
+}  // namespace
+
+QTEST_MAIN(OnDemandCanvasTest)
+#include "OnDemandCanvasTest.moc"
