@@ -6,12 +6,17 @@
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <memory>
+#include <random>
+#include <string>
 
 #include "app/Form1.h"
+#include "raster/GdiCanvas.h"
 #include "view/CanvasWidget.h"
 
 namespace {
@@ -43,7 +48,7 @@ void BM_RefreshView(benchmark::State& state) {
   }
   for (auto _ : state) {
     form.RefreshView();
-    benchmark::DoNotOptimize(form.Picture2->Surface().constBits());
+    benchmark::DoNotOptimize(form.Picture2->DrawingSurface().constBits());
   }
   SetBytes(state, form.Picture2->Surface());
 }
@@ -68,7 +73,7 @@ void BM_ZoomStepLarge(benchmark::State& state) {
   for (auto _ : state) {
     in ? form.ZoomIn() : form.ZoomOut();
     in = !in;
-    benchmark::DoNotOptimize(form.Picture2->Surface().constBits());
+    benchmark::DoNotOptimize(form.Picture2->DrawingSurface().constBits());
   }
   state.counters["zoom"] = form.view.ZoomPercent;
 }
@@ -98,10 +103,10 @@ void BM_Goal2_ZoomStep4K(benchmark::State& state) {
     const auto t0 = Clock::now();
     in ? form.ZoomIn() : form.ZoomOut();
     in = !in;
-    benchmark::DoNotOptimize(form.Picture2->Surface().constBits());
+    benchmark::DoNotOptimize(form.Picture2->DrawingSurface().constBits());
     const auto t1 = Clock::now();
     form.RefreshView();
-    benchmark::DoNotOptimize(form.Picture2->Surface().constBits());
+    benchmark::DoNotOptimize(form.Picture2->DrawingSurface().constBits());
     const auto t2 = Clock::now();
     steps += std::chrono::duration<double>(t1 - t0).count();
     refreshes += std::chrono::duration<double>(t2 - t1).count();
@@ -113,6 +118,111 @@ void BM_Goal2_ZoomStep4K(benchmark::State& state) {
   state.SetLabel("goal 2: zoom step / refresh of the zoomed canvas, at most 2");
 }
 BENCHMARK(BM_Goal2_ZoomStep4K)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// The process's resident memory now and at its peak, in MB.
+double StatusMB(const char* field) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  const std::string key = std::string(field) + ":";
+  while (std::getline(status, line))
+    if (line.rfind(key, 0) == 0) return std::stod(line.substr(key.size())) / 1024.0;
+  return 0;
+}
+void ResetPeakMemory() {
+  std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+// Goal 5: a 3840 x 2160 picture with 400 figures in a 1920 x 1080 window, zoomed in steps of 100
+// percent to 800 and looked at in nine places there, with one figure drawn; the process's peak
+// memory. range(0) 0 paints the whole canvas at every refresh, as before, up to range(1).
+void BM_Goal5_DeepZoomMemory(benchmark::State& state) {
+  const bool onDemand = state.range(0) != 0;
+  const int top = int(state.range(1));
+  const int64_t threshold = velmor::CanvasWidget::OnDemandPixels();
+  if (!onDemand) velmor::CanvasWidget::SetOnDemandPixels(int64_t{1} << 40);
+  double peak = 0, zoomMs = 0, lookMs = 0, base = 0;
+  QSize shown;
+  for (auto _ : state) {
+    QTemporaryDir folder;
+    auto form = std::make_unique<velmor::Form1>(folder.path());
+    form->exitProgram = [] {};
+    form->resize(1920, 1080);
+    form->show();
+    for (int k = 0; k < 20; ++k) QCoreApplication::processEvents();
+    QImage picture(3840, 2160, QImage::Format_RGB32);
+    for (int y = 0; y < picture.height(); ++y) {
+      auto* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
+      for (int x = 0; x < picture.width(); ++x) row[x] = qRgb(x & 255, y & 255, (x ^ y) & 255);
+    }
+    base = StatusMB("VmRSS");
+    ResetPeakMemory();
+    form->Picture2->SetPicture(picture);
+    picture = QImage();
+    form->view.ZoomPercent = 100;
+    form->Pic_int();
+    std::mt19937 gen(3);
+    for (int row = 1; row <= 400; ++row) {
+      auto& cells = form->figures.cells[row];
+      const double x = gen() % 3840, y = gen() % 2160;
+      if (row % 2)
+        cells = {int16_t(1),   x,          y,          x + 200,   y + 120, int16_t(1), int16_t(0),
+                 int32_t(255), int32_t(0), int16_t(1), int16_t(1)};
+      else
+        cells = {int16_t(3),
+                 x,
+                 y,
+                 60.0,
+                 velmor::TaggedValue{},
+                 int16_t(2),
+                 int16_t(0),
+                 int32_t(0xFF0000),
+                 int32_t(0x00FF00),
+                 int16_t(0),
+                 1.0};
+    }
+    form->figures.FigureCount = 400;
+    form->RefreshView();
+    using Clock = std::chrono::steady_clock;
+    form->panel.ZoomStep = 100;
+    while (form->view.ZoomPercent < top) {
+      const auto t0 = Clock::now();
+      form->ZoomIn();
+      QCoreApplication::processEvents();
+      zoomMs = 1e3 * std::chrono::duration<double>(Clock::now() - t0).count();
+    }
+    const auto t0 = Clock::now();
+    for (int i = 0; i < 3; ++i)
+      for (int j = 0; j < 3; ++j) {
+        form->HScroll1->setValue(form->HScroll1->maximum() * i / 2);
+        form->VScroll1->setValue(form->VScroll1->maximum() * j / 2);
+        QCoreApplication::processEvents();
+      }
+    lookMs = 1e3 * std::chrono::duration<double>(Clock::now() - t0).count() / 18;
+    velmor::platform::GdiCanvas& canvas = form->Canvas();
+    canvas.Line(100, 100, 3000, 2000);
+    form->Picture2->SurfaceChanged();
+    QCoreApplication::processEvents();
+    peak = StatusMB("VmHWM");
+    shown = form->Picture2->ShownRect().size();
+    benchmark::DoNotOptimize(form->Picture2->DrawingSurface().constBits());
+  }
+  velmor::CanvasWidget::SetOnDemandPixels(threshold);
+  state.counters["zoom"] = top;
+  state.counters["view_w"] = shown.width();
+  state.counters["view_h"] = shown.height();
+  state.counters["base_MB"] = base;
+  state.counters["peak_MB"] = peak;
+  state.counters["zoom_step_ms"] = zoomMs;
+  state.counters["scroll_refresh_ms"] = lookMs;
+  state.SetLabel(onDemand ? "goal 5: peak memory of a 4K picture at 800 percent, at most 300 MB"
+                          : "the whole canvas painted at every refresh, as before");
+}
+BENCHMARK(BM_Goal5_DeepZoomMemory)
+    ->Args({1, 800})
+    ->Args({0, 200})
+    ->Args({0, 284})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 void BM_FillSurface(benchmark::State& state) {
   QImage surface(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)),
