@@ -30,6 +30,13 @@ QImage Picture() {
   return image;
 }
 
+// The window as a user has it: shown, 1920 x 1080, so that the viewport has its real size.
+void ShowFullHd(velmor::Form1& form) {
+  form.resize(1920, 1080);
+  form.show();
+  for (int k = 0; k < 20; ++k) QCoreApplication::processEvents();
+}
+
 void SetBytes(benchmark::State& state, const QImage& surface) {
   state.SetBytesProcessed(state.iterations() * surface.sizeInBytes());
   state.counters["MB"] = static_cast<double>(surface.sizeInBytes()) / 1e6;
@@ -39,6 +46,7 @@ void BM_RefreshView(benchmark::State& state) {
   QTemporaryDir folder;
   velmor::Form1 form(folder.path());
   form.exitProgram = [] {};
+  ShowFullHd(form);
   form.Picture2->SetPicture(Picture());
   form.view.ZoomPercent = 100;
   form.Pic_int();
@@ -61,6 +69,7 @@ void BM_ZoomStepLarge(benchmark::State& state) {
   QTemporaryDir folder;
   velmor::Form1 form(folder.path());
   form.exitProgram = [] {};
+  ShowFullHd(form);
   QImage picture(2000, 1500, QImage::Format_RGB32);
   picture.fill(Qt::gray);
   form.Picture2->SetPicture(picture);
@@ -85,6 +94,7 @@ void BM_Goal2_ZoomStep4K(benchmark::State& state) {
   QTemporaryDir folder;
   velmor::Form1 form(folder.path());
   form.exitProgram = [] {};
+  ShowFullHd(form);
   QImage picture(3840, 2160, QImage::Format_RGB32);
   for (int y = 0; y < picture.height(); ++y) {
     auto* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
@@ -146,9 +156,7 @@ void BM_Goal5_DeepZoomMemory(benchmark::State& state) {
     QTemporaryDir folder;
     auto form = std::make_unique<velmor::Form1>(folder.path());
     form->exitProgram = [] {};
-    form->resize(1920, 1080);
-    form->show();
-    for (int k = 0; k < 20; ++k) QCoreApplication::processEvents();
+    ShowFullHd(*form);
     QImage picture(3840, 2160, QImage::Format_RGB32);
     for (int y = 0; y < picture.height(); ++y) {
       auto* row = reinterpret_cast<QRgb*>(picture.scanLine(y));

@@ -52,16 +52,18 @@ void CanvasWidget::SetPicture(const QImage& picture) {
 struct CanvasWidget::Block {
   void* bits = nullptr;
   size_t bytes = 0;
-  // A surface painted on demand keeps to small pages: a huge page would bring in the memory of
-  // whole rows for one tile.
-  Block(size_t size, bool onDemand) : bytes(size) {
-    bits = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  bool onDemand = false;
+  // A surface painted on demand keeps to small pages (a huge page would bring in the memory of
+  // whole rows for one tile), and only its pages in use take memory.
+  Block(size_t size, bool demand) : bytes(size), onDemand(demand) {
+    bits = ::mmap(nullptr, size, PROT_READ | PROT_WRITE,
+                  MAP_PRIVATE | MAP_ANONYMOUS | (demand ? MAP_NORESERVE : 0), -1, 0);
     if (bits == MAP_FAILED) {
       bits = nullptr;
       return;
     }
 #if defined(MADV_HUGEPAGE) && defined(MADV_NOHUGEPAGE)
-    if (onDemand)
+    if (demand)
       ::madvise(bits, size, MADV_NOHUGEPAGE);
     else if (size >= (size_t{8} << 20))
       ::madvise(bits, size, MADV_HUGEPAGE);
@@ -74,26 +76,44 @@ struct CanvasWidget::Block {
   Block& operator=(const Block&) = delete;
 };
 
-QImage CanvasWidget::MakeSurface(int width, int height, bool keepPixels) {
+namespace {
+// Every on-demand surface lays its rows out alike, as wide as the widest canvas, on one mapping
+// as tall as the tallest: a pixel keeps its address from one zoom to the next, so a zoom step
+// finds the memory of what the viewport showed already in place.
+constexpr int kOnDemandSide = 32768;
+constexpr qsizetype kOnDemandPitch = qsizetype(kOnDemandSide) * 4;
+}  // namespace
+
+QImage CanvasWidget::MakeSurface(int width, int height, bool keepPixels, bool* reused) {
   const bool onDemand = Large(width, height);
-  // Rows of an on-demand surface start on page boundaries, so that memory can be given back by
-  // the tile.
-  const qsizetype pitch =
-      onDemand ? (qsizetype(width) * 4 + 4095) / 4096 * 4096 : qsizetype(width) * 4;
-  const size_t bytes = size_t(pitch) * size_t(height);
+  const qsizetype pitch = onDemand ? kOnDemandPitch : qsizetype(width) * 4;
+  const size_t bytes =
+      onDemand ? size_t(kOnDemandPitch) * kOnDemandSide : size_t(pitch) * size_t(height);
   // The old memory serves when no image holds it any more (a copy of the old surface would see
-  // it change) and it is not more than twice what is needed (memory comes back when zooming far
-  // out). Its pixels are then overwritten in place, so they cannot be carried over.
-  const bool reuse = !keepPixels && block_ && block_->bits && bytes <= block_->bytes &&
-                     block_->bytes <= 2 * bytes && block_.use_count() == 1;
+  // it change) and, for a surface painted whole, it is not more than twice what is needed
+  // (memory comes back when zooming far out). Its pixels are then overwritten in place, so they
+  // cannot be carried over.
+  const bool free = !keepPixels && block_ && block_->bits && block_.use_count() == 1;
+  const bool reuse = free && (onDemand ? block_->onDemand
+                                       : !block_->onDemand && bytes <= block_->bytes &&
+                                             block_->bytes <= 2 * bytes);
+  if (reused) *reused = reuse;
   std::shared_ptr<Block> block = reuse ? block_ : std::make_shared<Block>(bytes, onDemand);
-  if (!block->bits) return QImage(width, height, QImage::Format_RGB32);
+  if (!block->bits) {
+    if (reused) *reused = false;
+    return QImage(width, height, QImage::Format_RGB32);
+  }
   auto* owner = new std::shared_ptr<Block>(block);
   QImage image(
       static_cast<uchar*>(block->bits), width, height, pitch, QImage::Format_RGB32,
       [](void* info) { delete static_cast<std::shared_ptr<Block>*>(info); }, owner);
   block_ = std::move(block);
   return image;
+}
+
+bool CanvasWidget::Large(int width, int height) {
+  return int64_t(width) * height > onDemandPixels_ && width <= kOnDemandSide &&
+         height <= kOnDemandSide;
 }
 
 void CanvasWidget::SetCanvasSize(int width, int height) {
@@ -196,9 +216,11 @@ void CanvasWidget::ResizeForRepaint(int width, int height) {
   width = std::max(width, 1);
   height = std::max(height, 1);
   if (ScaleWidth() != width || ScaleHeight() != height) {
+    const OnDemandSurface::Residency residency = surface_.TakeResidency();
     surface_.Reset(QImage(), false);  // so that its memory can serve the new one
-    QImage next = MakeSurface(width, height, false);
-    surface_.Reset(std::move(next), Large(width, height));
+    bool reused = false;
+    QImage next = MakeSurface(width, height, false, &reused);
+    surface_.Reset(std::move(next), Large(width, height), reused ? &residency : nullptr);
   }
   const double scale = devicePixelRatioF();
   resize(static_cast<int>(std::ceil(width / scale)), static_cast<int>(std::ceil(height / scale)));

@@ -78,8 +78,9 @@ class CanvasWidget : public QWidget {
   QPointF SurfacePoint(const QMouseEvent& event) const;
   struct Block;
   // A surface of the size, on memory kept from the last one where that fits well enough.
-  QImage MakeSurface(int width, int height, bool keepPixels);
-  static bool Large(int width, int height) { return int64_t(width) * height > onDemandPixels_; }
+  // `reused` tells whether the last surface's memory was taken.
+  QImage MakeSurface(int width, int height, bool keepPixels, bool* reused = nullptr);
+  static bool Large(int width, int height);
   // ShownRect widened, so that scrolling a little finds the memory still there.
   QRect KeptRect() const;
 

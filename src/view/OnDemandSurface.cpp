@@ -21,14 +21,28 @@ bool PageAligned(const QImage& image) {
 }
 }  // namespace
 
-void OnDemandSurface::Reset(QImage image, bool onDemand) {
+void OnDemandSurface::Reset(QImage image, bool onDemand, const Residency* carried) {
   image_ = std::move(image);
   onDemand_ = onDemand && !image_.isNull();
   painter_ = nullptr;
   columns_ = onDemand_ ? (image_.width() + kTileWidth - 1) / kTileWidth : 0;
   rows_ = onDemand_ ? (image_.height() + kTileHeight - 1) / kTileHeight : 0;
   states_.assign(size_t(columns_) * size_t(rows_), kDrawn);
-  resident_.assign(states_.size(), true);
+  pagesFree_ = onDemand_ && PageAligned(image_);
+  residency_.pageColumns = (columns_ + kTilesPerPage - 1) / kTilesPerPage;
+  residency_.rows = rows_;
+  residency_.pages.assign(size_t(residency_.pageColumns) * size_t(rows_), false);
+  if (!carried || !pagesFree_) return;
+  for (int row = 0; row < carried->rows; ++row)
+    for (int page = 0; page < carried->pageColumns; ++page) {
+      if (!carried->pages[size_t(row) * size_t(carried->pageColumns) + size_t(page)]) continue;
+      if (row < rows_ && page < residency_.pageColumns) {
+        Resident(page, row) = true;
+      } else {
+        const int y0 = row * kTileHeight;
+        GiveBack(page, y0, y0 + kTileHeight);
+      }
+    }
 }
 
 bool OnDemandSurface::TileRange(const QRect& rect, int& c0, int& c1, int& r0, int& r1) const {
@@ -73,7 +87,7 @@ void OnDemandSurface::Ensure(const QRect& rect) {
       const int from = c;
       while (c < c1 && At(c, row) == kUnpainted) {
         At(c, row) = kClean;  // before painting, so that nothing paints it twice
-        resident_[size_t(row) * size_t(columns_) + size_t(c)] = true;
+        Resident(c / kTilesPerPage, row) = true;
         ++c;
       }
       const auto key = std::pair{from, c};
@@ -106,59 +120,52 @@ void OnDemandSurface::Painted(const QRect& rect) {
   for (int row = r0; row < r1; ++row)
     for (int c = c0; c < c1; ++c) {
       At(c, row) = kClean;
-      resident_[size_t(row) * size_t(columns_) + size_t(c)] = true;
+      Resident(c / kTilesPerPage, row) = true;
     }
 }
 
 void OnDemandSurface::Release(const QRect& keep) {
-  if (!onDemand_ || !PageAligned(image_)) return;
+  if (!onDemand_ || !pagesFree_) return;
   int k0 = 0, k1 = 0, kr0 = 0, kr1 = 0;
   const bool keeping = TileRange(keep, k0, k1, kr0, kr1);
-  const int pageColumns = (columns_ + kTilesPerPage - 1) / kTilesPerPage;
   std::vector<int> pages;
   for (int row = 0; row < rows_; ++row) {
     const bool rowKept = keeping && row >= kr0 && row < kr1;
     pages.clear();
     bool all = true;
-    for (int page = 0; page < pageColumns; ++page) {
+    for (int page = 0; page < residency_.pageColumns; ++page) {
       const int c0 = page * kTilesPerPage, c1 = std::min(columns_, c0 + kTilesPerPage);
-      bool holds = false, repaintable = !(rowKept && c0 < k1 && c1 > k0);
-      for (int c = c0; c < c1 && repaintable; ++c) {
-        const size_t k = size_t(row) * size_t(columns_) + size_t(c);
-        holds = holds || resident_[k];
-        repaintable = states_[k] != kDrawn;
-      }
+      bool repaintable = !(rowKept && c0 < k1 && c1 > k0);
+      for (int c = c0; c < c1 && repaintable; ++c) repaintable = At(c, row) != kDrawn;
       if (!repaintable) all = false;
-      if (holds && repaintable) pages.push_back(page);
+      if (repaintable && Resident(page, row)) pages.push_back(page);
     }
     if (pages.empty()) continue;
-    const int y0 = row * kTileHeight, y1 = std::min(image_.height(), y0 + kTileHeight);
+    const int y0 = row * kTileHeight;
     if (all) {
-      GiveBack(-1, y0, y1);  // the whole band in one call
+      GiveBack(-1, y0, y0 + kTileHeight);  // the whole band in one call
     } else {
-      for (int page : pages) GiveBack(page, y0, y1);
+      for (int page : pages) GiveBack(page, y0, y0 + kTileHeight);
     }
-    for (int page : all ? std::vector<int>{-1} : pages) {
-      const int c0 = page < 0 ? 0 : page * kTilesPerPage;
-      const int c1 = page < 0 ? columns_ : std::min(columns_, c0 + kTilesPerPage);
-      for (int c = c0; c < c1; ++c) {
-        const size_t k = size_t(row) * size_t(columns_) + size_t(c);
-        resident_[k] = false;
-        states_[k] = kUnpainted;
-      }
+    for (int page : pages) {
+      Resident(page, row) = false;
+      for (int c = page * kTilesPerPage; c < std::min(columns_, (page + 1) * kTilesPerPage); ++c)
+        At(c, row) = kUnpainted;
     }
   }
 }
 
-// Page column `pageColumn` of rows y0..y1 - 1, or whole rows when it is -1.
+// Page column `pageColumn` of rows y0..y1 - 1, or whole rows when it is -1. The rows may lie
+// beyond the surface's height but not beyond its memory, which is as tall as the last surface's.
 void OnDemandSurface::GiveBack(int pageColumn, int y0, int y1) {
-  uchar* bits = image_.bits();
+  auto* bits = const_cast<uchar*>(image_.constBits());  // memory that only this surface uses
   const qsizetype pitch = image_.bytesPerLine();
   if (pageColumn < 0) {
     ::madvise(bits + qsizetype(y0) * pitch, size_t(pitch) * size_t(y1 - y0), MADV_DONTNEED);
     return;
   }
   const qsizetype offset = qsizetype(pageColumn) * kPage;
+  if (offset >= pitch) return;
   for (int y = y0; y < y1; ++y)
     ::madvise(bits + qsizetype(y) * pitch + offset, size_t(kPage), MADV_DONTNEED);
 }

@@ -25,9 +25,18 @@ class OnDemandSurface {
   QImage& Image() { return image_; }
   const QImage& Image() const { return image_; }
 
+  // Which pages of the memory under an on-demand surface may be in use, by page column and
+  // tile row: the same memory laid out the same way can be handed on to the next surface.
+  struct Residency {
+    int pageColumns = 0, rows = 0;
+    std::vector<bool> pages;
+  };
   // A new surface. Painted on demand or not, every pixel of it is what it holds now (nothing is
-  // to be painted yet); `onDemand` lets later repaints be deferred.
-  void Reset(QImage image, bool onDemand);
+  // to be painted yet); `onDemand` lets later repaints be deferred. The memory of an on-demand
+  // surface is fresh, or the last one's with the same row pitch and `carried` its residency,
+  // whose pages beyond the new surface are given back.
+  void Reset(QImage image, bool onDemand, const Residency* carried = nullptr);
+  Residency TakeResidency() const { return residency_; }
   bool OnDemand() const { return onDemand_; }
 
   // A refresh: every tile becomes the painter's to paint when needed, and the tiles that hold
@@ -56,13 +65,17 @@ class OnDemandSurface {
   }
   // Tile columns and rows covering `rect`, as [c0, c1) x [r0, r1).
   bool TileRange(const QRect& rect, int& c0, int& c1, int& r0, int& r1) const;
-  void GiveBack(int pageColumn, int row0, int row1);
+  std::vector<bool>::reference Resident(int pageColumn, int row) {
+    return residency_.pages[size_t(row) * size_t(residency_.pageColumns) + size_t(pageColumn)];
+  }
+  void GiveBack(int pageColumn, int y0, int y1);
 
   QImage image_;
   bool onDemand_ = false;
   int columns_ = 0, rows_ = 0;
   std::vector<State> states_;
-  std::vector<bool> resident_;  // the tile's memory may be in use
+  Residency residency_;
+  bool pagesFree_ = false;  // whether the memory can be given back at all
   Painter painter_;
 };
 

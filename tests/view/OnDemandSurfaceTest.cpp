@@ -124,6 +124,26 @@ TEST(OnDemandSurface, HiddenRepaintableTilesGiveTheirMemoryBack) {
   EXPECT_TRUE(Painted(surface.Image(), surface.Image().rect()));
 }
 
+// A zoom step hands the memory on to a smaller surface laid out alike: what lies beyond it goes.
+TEST(OnDemandSurface, NextSurfaceOnTheSameMemoryKeepsOnlyItsOwnPages) {
+  Mapped memory;
+  OnDemandSurface surface;
+  surface.Reset(memory.Image(), true);
+  Recorder recorder;
+  surface.Repaint(recorder.Painter(), QRect());
+  surface.EnsureAll();
+  const OnDemandSurface::Residency residency = surface.TakeResidency();
+  surface.Reset(QImage(), false);
+  const QImage smaller(static_cast<uchar*>(memory.bits), 1000, 300, kWidth * 4,
+                       QImage::Format_RGB32);
+  surface.Reset(smaller, true, &residency);
+  EXPECT_EQ(memory.ResidentPages(0, 320), 320);  // its one page column, rows to the tile's end
+  EXPECT_EQ(memory.ResidentPages(320, kHeight), 0);
+  // A refresh showing none of it gives back the rest.
+  surface.Repaint(recorder.Painter(), QRect());
+  EXPECT_EQ(memory.ResidentPages(0, kHeight), 0);
+}
+
 TEST(OnDemandSurface, SurfacePaintedWholeNeedsNoPainter) {
   QImage image(300, 200, QImage::Format_RGB32);
   image.fill(0xFF112233u);
