@@ -12,9 +12,12 @@
 
 #include "app/ColorSwatch.h"
 #include "app/Form1.h"
+#include "raster/GdiCanvas.h"
+#include "render/FigureRenderer.h"
 #include "support/FakeModal.h"
 #include "support/FormFixture.h"
 #include "view/CanvasWidget.h"
+#include "view/StretchCopy.h"
 
 namespace velmor::test {
 
@@ -120,6 +123,23 @@ inline void Click(Form1& form, QPoint at) {
 inline void DrawSegment(Form1& form, QPoint from, QPoint to) {
   ChooseTool(form, tool::kSegment);
   Drag(form, from, {to});
+}
+
+// The window's refresh as it is when the whole canvas is painted at once, from the same state,
+// drawn aside.
+inline QImage WholeRefresh(Form1& w) {
+  QImage image(w.Picture2->ScaleWidth(), w.Picture2->ScaleHeight(), QImage::Format_RGB32);
+  StretchCopy(w.Picture2->Picture(), image.width() * 100.0 / w.view.ZoomPercent,
+              image.height() * 100.0 / w.view.ZoomPercent, image);
+  platform::GdiCanvas canvas(&image);
+  canvas.CopyStateFrom(w.Canvas());
+  WorkArea work = w.work;
+  DragState drag = w.drag;
+  PanelState panel = w.panel;
+  TextState text = w.text;
+  RedrawFigures(canvas, w.figures, w.view.ZoomPercent, w.settings, work, drag, panel, text,
+                &w.Picture2->Picture());
+  return image;
 }
 
 inline double Cell(const Form1& form, int row, int col) {

@@ -3,9 +3,6 @@
 #include <QImageReader>
 
 #include "app/CanvasDriving.h"
-#include "raster/GdiCanvas.h"
-#include "render/FigureRenderer.h"
-#include "view/StretchCopy.h"
 
 using namespace velmor;
 using namespace velmor::test;
@@ -14,23 +11,6 @@ namespace {
 
 class OnDemandCanvasTest : public FormTest {
   Q_OBJECT
-
-  // The window's refresh, made whole and aside from the same state.
-  QImage WholeRefresh() {
-    Form1& w = form();
-    QImage image(w.Picture2->ScaleWidth(), w.Picture2->ScaleHeight(), QImage::Format_RGB32);
-    StretchCopy(w.Picture2->Picture(), image.width() * 100.0 / w.view.ZoomPercent,
-                image.height() * 100.0 / w.view.ZoomPercent, image);
-    platform::GdiCanvas canvas(&image);
-    canvas.CopyStateFrom(w.Canvas());
-    WorkArea work = w.work;
-    DragState drag = w.drag;
-    PanelState panel = w.panel;
-    TextState text = w.text;
-    RedrawFigures(canvas, w.figures, w.view.ZoomPercent, w.settings, work, drag, panel, text,
-                  &w.Picture2->Picture());
-    return image;
-  }
 
   // A picture with figures all over it, shown at `zoom` on a canvas painted on demand.
   void Prepare(int zoom) {
@@ -56,7 +36,7 @@ class OnDemandCanvasTest : public FormTest {
 
   void marksBeyondTheViewLandOnPaintedParts() {
     Prepare(400);
-    QImage expected = WholeRefresh();
+    QImage expected = WholeRefresh(form());
     // An exclusive-or mark across the whole canvas, as a rubber band or a pick mark is drawn.
     auto mark = [](platform::GdiCanvas& canvas) {
       canvas.SetDrawMode(platform::kXorPen);
@@ -78,7 +58,7 @@ class OnDemandCanvasTest : public FormTest {
     form().HScroll1->setValue(form().HScroll1->maximum());
     form().VScroll1->setValue(form().VScroll1->maximum() / 2);
     QVERIFY(QTest::qWaitForWindowExposed(&form()));
-    const QImage expected = WholeRefresh();
+    const QImage expected = WholeRefresh(form());
     const QRect shown = form().Picture2->ShownRect();
     QVERIFY(!shown.isEmpty());
     QCOMPARE(form().Picture2->grab().toImage().convertToFormat(QImage::Format_RGB32).copy(shown),
@@ -88,7 +68,7 @@ class OnDemandCanvasTest : public FormTest {
 
   void saveWritesTheWholeCanvas() {
     Prepare(300);
-    const QImage expected = WholeRefresh();
+    const QImage expected = WholeRefresh(form());
     const QString path = f_->folder.filePath(QStringLiteral("whole.png"));
     modal_->dialogAnswers.push_back([path](platform::CommonDialog& d) {
       d.FileName = path;

@@ -14,11 +14,8 @@
 #include "core/model/ControlIndexes.h"
 #include "core/model/ZoomLimits.h"
 #include "platform/Clipboard.h"
-#include "raster/GdiCanvas.h"
-#include "render/FigureRenderer.h"
 #include "support/FakeModal.h"
 #include "support/FormFixture.h"
-#include "view/StretchCopy.h"
 
 using namespace velmor;
 using namespace velmor::test;
@@ -501,7 +498,7 @@ class SoakTest : public FormTest {
     // A pick still waiting for its partner (or for a distance) is marked, not refreshed.
     if (act >= Act::kTrimBoth && act <= Act::kParallel && w.drag.Picks[0][0] != 0) return;
     const QImage after = w.Picture2->Surface().copy();
-    const QImage whole = onDemand_ ? WholeRefresh() : QImage();
+    const QImage whole = onDemand_ ? WholeRefresh(form()) : QImage();
     w.RefreshView();
     const QImage fresh = w.Picture2->Surface().copy();
     if (onDemand_ && fresh != whole) {
@@ -545,24 +542,6 @@ class SoakTest : public FormTest {
                                      .arg(sample)
                                      .arg(saves_.path())));
     }
-  }
-
-  // The refresh as the window makes it when it paints the whole canvas at once, from the same
-  // state, drawn aside.
-  QImage WholeRefresh() {
-    Form1& w = form();
-    QImage image(w.Picture2->ScaleWidth(), w.Picture2->ScaleHeight(), QImage::Format_RGB32);
-    StretchCopy(w.Picture2->Picture(), image.width() * 100.0 / w.view.ZoomPercent,
-                image.height() * 100.0 / w.view.ZoomPercent, image);
-    platform::GdiCanvas canvas(&image);
-    canvas.CopyStateFrom(w.Canvas());
-    WorkArea work = w.work;
-    DragState drag = w.drag;
-    PanelState panel = w.panel;
-    TextState text = w.text;
-    RedrawFigures(canvas, w.figures, w.view.ZoomPercent, w.settings, work, drag, panel, text,
-                  &w.Picture2->Picture());
-    return image;
   }
 
   // What a refresh paints from, apart from the surface itself.

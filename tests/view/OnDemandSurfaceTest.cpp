@@ -53,6 +53,17 @@ struct Recorder {
   }
 };
 
+// A surface on mapped memory just after a refresh that painted nothing yet.
+struct Refreshed {
+  Mapped memory;
+  OnDemandSurface surface;
+  Recorder recorder;
+  Refreshed() {
+    surface.Reset(memory.Image(), true);
+    surface.Repaint(recorder.Painter(), QRect());
+  }
+};
+
 bool Painted(const QImage& image, const QRect& rect) {
   for (int y = rect.top(); y <= rect.bottom(); ++y)
     for (int x = rect.left(); x <= rect.right(); ++x)
@@ -61,11 +72,8 @@ bool Painted(const QImage& image, const QRect& rect) {
 }
 
 TEST(OnDemandSurface, PaintsEachTileOnceWhenItIsNeeded) {
-  Mapped memory;
-  OnDemandSurface surface;
-  surface.Reset(memory.Image(), true);
-  Recorder recorder;
-  surface.Repaint(recorder.Painter(), QRect());
+  Refreshed r;
+  auto& [memory, surface, recorder] = r;
   EXPECT_TRUE(recorder.parts.empty());
 
   surface.Ensure(QRect(300, 70, 10, 10));  // inside tile (1, 1)
@@ -82,11 +90,8 @@ TEST(OnDemandSurface, PaintsEachTileOnceWhenItIsNeeded) {
 }
 
 TEST(OnDemandSurface, DrawnTilesAreKeptUntilTheNextRefresh) {
-  Mapped memory;
-  OnDemandSurface surface;
-  surface.Reset(memory.Image(), true);
-  Recorder recorder;
-  surface.Repaint(recorder.Painter(), QRect());
+  Refreshed r;
+  auto& [memory, surface, recorder] = r;
   const QRect mark(1500, 500, 40, 30);
   surface.Drawn(mark);
   EXPECT_TRUE(Painted(surface.Image(), mark));  // painted before anything is drawn on it
@@ -102,11 +107,8 @@ TEST(OnDemandSurface, DrawnTilesAreKeptUntilTheNextRefresh) {
 }
 
 TEST(OnDemandSurface, HiddenRepaintableTilesGiveTheirMemoryBack) {
-  Mapped memory;
-  OnDemandSurface surface;
-  surface.Reset(memory.Image(), true);
-  Recorder recorder;
-  surface.Repaint(recorder.Painter(), QRect());
+  Refreshed r;
+  auto& [memory, surface, recorder] = r;
   surface.EnsureAll();
   const int pagesPerBand = 64 * 2;
   ASSERT_EQ(memory.ResidentPages(0, kHeight), 10 * pagesPerBand);
@@ -126,11 +128,8 @@ TEST(OnDemandSurface, HiddenRepaintableTilesGiveTheirMemoryBack) {
 
 // A zoom step hands the memory on to a smaller surface laid out alike: what lies beyond it goes.
 TEST(OnDemandSurface, NextSurfaceOnTheSameMemoryKeepsOnlyItsOwnPages) {
-  Mapped memory;
-  OnDemandSurface surface;
-  surface.Reset(memory.Image(), true);
-  Recorder recorder;
-  surface.Repaint(recorder.Painter(), QRect());
+  Refreshed r;
+  auto& [memory, surface, recorder] = r;
   surface.EnsureAll();
   const OnDemandSurface::Residency residency = surface.TakeResidency();
   surface.Reset(QImage(), false);
