@@ -208,6 +208,23 @@ void BM_FiguresOfKind(benchmark::State& state) {
   }
 }
 
+// The same on the zoomed canvas of goal 1; range(0) is the kind, range(1) the zoom.
+void BM_FiguresOfKindZoomed(benchmark::State& state) {
+  Refresh& r = Shared();
+  FigureTable only = r.figures;
+  for (int row = 1; row <= fig::kMaxFigures; ++row)
+    if (only.Kind(row) != state.range(0)) only.At(row, fig::kKind) = int16_t(fig::kDeleted);
+  const auto zoom = int16_t(state.range(1));
+  QImage canvas(kWidth * zoom / 100, kHeight * zoom / 100, QImage::Format_RGB32);
+  canvas.fill(0xFF808080u);
+  platform::GdiCanvas gdi(&canvas);
+  RedrawFigures(gdi, only, zoom, r.settings, r.work, r.drag, r.panel, r.text, nullptr);
+  for (auto _ : state) {
+    RedrawFigures(gdi, only, zoom, r.settings, r.work, r.drag, r.panel, r.text, nullptr);
+    benchmark::DoNotOptimize(canvas.constBits());
+  }
+}
+
 // A hundred mosaics (blocks of 8), numbered markers or highlighter strokes and boxes, of the sizes
 // people make, over the whole picture.
 FigureTable MarkupFigures(int kind) {
@@ -310,6 +327,9 @@ BENCHMARK(BM_Picture)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Figures)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FullRefresh)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FiguresOfKind)->DenseRange(1, 4)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FiguresOfKindZoomed)
+    ->ArgsProduct({{1, 2, 3, 4}, {100, 400}})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Markup)
     ->ArgsProduct({{fig::kMosaic, fig::kMarker, fig::kHighlight}, {100, 200}})
     ->Unit(benchmark::kMillisecond);

@@ -98,8 +98,7 @@ void GdiCanvas::Polyline(const std::vector<CanvasPoint>& points) {
     for (size_t k = 0; k + 1 < points.size() || k == 0; ++k) {
       const CanvasPoint& a = points[k];
       const CanvasPoint& b = points.size() > 1 ? points[k + 1] : a;
-      ForCapsuleSpans(Pix(a.X), Pix(a.Y), Pix(b.X), Pix(b.Y), drawWidth_, t.top, t.bottom,
-                      collect);
+      ForCapsuleSpans(Pix(a.X), Pix(a.Y), Pix(b.X), Pix(b.Y), drawWidth_, t.top, t.bottom, collect);
     }
     if (points.size() > 2) spans = MergeSpans(std::move(spans));
     for (const RowSpan& s : spans) t.Span(s.y, s.xa, s.xb, rop);
@@ -161,7 +160,8 @@ void GdiCanvas::Box(float x1, float y1, float x2, float y2) {
         if (pattern.On(base + sign * (k - origin))) at(k);
     };
     side(l, r, t.left, t.right, 0, l, 1, [&](int64_t x) { t.Pixel(x, top, pen); });
-    side(top + 1, bottom, t.top, t.bottom, across + 1, top + 1, 1, [&](int64_t y) { t.Pixel(r, y, pen); });
+    side(top + 1, bottom, t.top, t.bottom, across + 1, top + 1, 1,
+         [&](int64_t y) { t.Pixel(r, y, pen); });
     if (down > 0)
       side(l, r - 1, t.left, t.right, across + 1 + down, r - 1, -1,
            [&](int64_t x) { t.Pixel(x, bottom, pen); });
@@ -209,18 +209,28 @@ void GdiCanvas::Circle(float cx, float cy, float radius, float aspect) {
   const bool walkWhole = styled && rows <= 100000;
   const int64_t first = walkWhole ? -rows : dyFirst, last = walkWhole ? rows : dyLast;
   if (first > last) return;
-  // Half widths of the outer and inner ellipses on rows first - 1 to last + 1.
-  std::vector<int64_t> outerHalf(size_t(last - first + 3)), innerHalf(outerHalf.size());
+  // Half widths of the outer and inner ellipses on rows first - 1 to last + 1; a row and its
+  // mirror image have the same, so they are worked out by the distance from the centre row.
+  const int64_t nearest =
+      first - 1 <= 0 && last + 1 >= 0 ? 0 : std::min(std::llabs(first - 1), std::llabs(last + 1));
+  const int64_t farthest = std::max(std::llabs(first - 1), std::llabs(last + 1));
+  std::vector<int64_t>& outerHalf = scratch_->outerHalf;
+  std::vector<int64_t>& innerHalf = scratch_->innerHalf;
+  outerHalf.resize(size_t(farthest - nearest + 1));
+  innerHalf.resize(outerHalf.size());
   const bool thin = ix == ox && iy == oy;
   for (size_t k = 0; k < outerHalf.size(); ++k) {
-    const int64_t dy = first - 1 + int64_t(k);
+    const int64_t dy = nearest + int64_t(k);
     outerHalf[k] = HalfWidth(ox, oy, dy);
     innerHalf[k] = thin ? outerHalf[k] : HalfWidth(ix, iy, dy);
   }
-  auto outerAt = [&](int64_t dy) { return outerHalf[size_t(dy - first + 1)]; };
+  auto halfAt = [&](const std::vector<int64_t>& half, int64_t dy) {
+    return half[size_t(std::llabs(dy) - nearest)];
+  };
+  auto outerAt = [&](int64_t dy) { return halfAt(outerHalf, dy); };
   auto innerAt = [&](int64_t dy) {  // pixels whose four neighbours are all inside
-    const size_t k = size_t(dy - first + 1);
-    return std::min({innerHalf[k] - 1, innerHalf[k - 1], innerHalf[k + 1]});
+    return std::min(
+        {halfAt(innerHalf, dy) - 1, halfAt(innerHalf, dy - 1), halfAt(innerHalf, dy + 1)});
   };
   for (int64_t dy = std::max(first, dyFirst); dy <= std::min(last, dyLast); ++dy) {
     const int64_t y = y0 + dy;
@@ -276,7 +286,9 @@ void GdiCanvas::FillPolygon(const std::vector<CanvasPoint>& points) {
   for (const CanvasPoint& p : points)
     if (!Finite({p.X, p.Y})) return;
   const Target t = TargetOf(*surface_, DrawableRect());
-  std::vector<std::pair<int64_t, int64_t>> v;  // whole-pixel vertices
+  Scratch& s = *scratch_;
+  auto& v = s.vertices;  // whole-pixel vertices
+  v.clear();
   for (const CanvasPoint& p : points) v.emplace_back(Pix(p.X), Pix(p.Y));
   int64_t yMin = v[0].second, yMax = yMin;
   for (const auto& p : v) yMin = std::min(yMin, p.second), yMax = std::max(yMax, p.second);
@@ -288,36 +300,46 @@ void GdiCanvas::FillPolygon(const std::vector<CanvasPoint>& points) {
   yMin = std::max<int64_t>(yMin, t.top);
   yMax = std::min<int64_t>(yMax, t.bottom - 1);
   if (yMin > yMax) return;
-  // The outline's own pixels are left alone: each edge has one run of them on a row.
-  std::vector<LineSteps> edges;
+  // The outline's own pixels are left alone: each edge has one run of them on a row. Pixel
+  // centres are inside by the even-odd rule, edges counted half-open in y. Each edge is walked
+  // down from the first row it is seen on.
+  auto& edges = s.edges;
+  auto& wallStart = s.wallStart;
+  auto& crossStart = s.crossStart;
+  edges.clear(), wallStart.clear(), crossStart.clear();
   for (size_t k = 0; k < v.size(); ++k) {
     const auto& a = v[k];
-    const auto& b = v[(k + 1) % v.size()];
-    edges.emplace_back(a.first, a.second, b.first, b.second);
+    const auto& b = v[k + 1 == v.size() ? 0 : k + 1];
+    PolygonEdge& e = edges.emplace_back(a.first, a.second, b.first, b.second);
+    wallStart.push_back(std::max(e.wallTop, yMin));
+    crossStart.push_back(std::max(e.crossTop, yMin));
+    e.StartWalls(wallStart.back());
+    if (e.crossTop < e.crossBottom) e.StartCrossings(crossStart.back());
   }
-  std::vector<double> cross;
-  std::vector<std::pair<int64_t, int64_t>> walls;
+  auto& crossings = s.crossings;
+  auto& walls = s.walls;
   for (int64_t y = yMin; y <= yMax; ++y) {
-    // Pixel centres inside by the even-odd rule, edges counted half-open in y.
-    cross.clear();
+    crossings.clear();
     walls.clear();
-    for (size_t k = 0; k < v.size(); ++k) {
-      auto [ax, ay] = v[k];
-      auto [bx, by] = v[(k + 1) % v.size()];
-      if (std::min(ay, by) <= y && y <= std::max(ay, by))
-        if (auto run = edges[k].RunOnRow(y)) walls.push_back(*run);
-      if (ay == by) continue;
-      if (ay > by) std::swap(ax, bx), std::swap(ay, by);
-      if (y < ay || y >= by) continue;
-      cross.push_back(double(ax) + double(y - ay) * double(bx - ax) / double(by - ay));
+    for (size_t k = 0; k < edges.size(); ++k) {
+      PolygonEdge& e = edges[k];
+      int64_t xa = 0, xb = 0;
+      if (y >= wallStart[k] && y <= e.wallBottom && e.NextWall(xa, xb)) walls.emplace_back(xa, xb);
+      if (y >= crossStart[k] && y < e.crossBottom) {
+        e.NextCrossing(xa, xb);
+        crossings.push_back({xa + xb, xa, xb});
+      }
     }
-    std::sort(cross.begin(), cross.end());
-    std::sort(walls.begin(), walls.end());
+    // A handful each: insertion sorts.
+    for (size_t i = 1; i < crossings.size(); ++i)
+      for (size_t j = i; j > 0 && crossings[j].key < crossings[j - 1].key; --j)
+        std::swap(crossings[j], crossings[j - 1]);
+    for (size_t i = 1; i < walls.size(); ++i)
+      for (size_t j = i; j > 0 && walls[j] < walls[j - 1]; --j) std::swap(walls[j], walls[j - 1]);
     auto wall = walls.begin();
-    for (size_t k = 0; k + 1 < cross.size(); k += 2) {
-      int64_t x = std::max<int64_t>(int64_t(std::ceil(cross[k] - 1e-9)), t.left);
-      const int64_t xb =
-          std::min<int64_t>(int64_t(std::floor(cross[k + 1] + 1e-9)), t.right - 1);
+    for (size_t k = 0; k + 1 < crossings.size(); k += 2) {
+      int64_t x = std::max<int64_t>(crossings[k].ceil, t.left);
+      const int64_t xb = std::min<int64_t>(crossings[k + 1].floor, t.right - 1);
       while (x <= xb) {
         while (wall != walls.end() && wall->second < x) ++wall;
         if (wall == walls.end() || wall->first > xb) {

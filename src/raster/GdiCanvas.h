@@ -152,6 +152,7 @@ class GdiCanvas {
 
  private:
   struct Fonts;
+  struct Scratch;
   bool Ready();
   void InvalidateSelection();
 
@@ -175,6 +176,7 @@ class GdiCanvas {
   bool fontItalic_ = false;
   LogicalFont selected_;
   std::unique_ptr<Fonts> fonts_;
+  std::unique_ptr<Scratch> scratch_;
 };
 
 }  // namespace velmor::platform

@@ -150,7 +150,8 @@ struct GdiCanvas::Fonts {
   }
 };
 
-GdiCanvas::GdiCanvas(QImage* surface) : surface_(surface), fonts_(std::make_unique<Fonts>()) {
+GdiCanvas::GdiCanvas(QImage* surface)
+    : surface_(surface), fonts_(std::make_unique<Fonts>()), scratch_(std::make_unique<Scratch>()) {
   InvalidateSelection();
 }
 
@@ -225,8 +226,7 @@ void GdiCanvas::Print(const std::string& text) {
                        ((foreColor_ >> 16) & 0xFFu);
     const auto& laid = fonts_->Lay(selected_, defaultHeight, text, true);
     const int64_t cx = int64_t(std::clamp(x, -1e9, 1e9)), cy = int64_t(std::clamp(y, -1e9, 1e9));
-    Touch(cx + laid.box.left(), cy + laid.box.top(), cx + laid.box.right(),
-          cy + laid.box.bottom());
+    Touch(cx + laid.box.left(), cy + laid.box.top(), cx + laid.box.right(), cy + laid.box.bottom());
     const QRect drawable = DrawableRect();
     if (laid.kept) {
       auto* bits = reinterpret_cast<QRgb*>(surface_->bits());

@@ -87,7 +87,9 @@ struct Target {
   // Only pixels in [left, right) x [top, bottom) are written: the surface or its clip.
   int left = 0, top = 0, right = w, bottom = h;
   uint32_t* Row(int64_t y) const { return bits + y * stride; }
-  bool Holds(int64_t x, int64_t y) const { return x >= left && y >= top && x < right && y < bottom; }
+  bool Holds(int64_t x, int64_t y) const {
+    return x >= left && y >= top && x < right && y < bottom;
+  }
   void Pixel(int64_t x, int64_t y, const Rop& rop) const {
     if (!Holds(x, y)) return;
     PixelInside(x, y, rop);
@@ -233,6 +235,97 @@ struct LineSteps {
   }
 };
 
+// floor(N / d) and its remainder while N moves by a fixed step, without a division per step.
+struct DivStepper {
+  int64_t q = 0, r = 0, sq = 0, sr = 0, d = 1;
+  void Start(int64_t numerator, int64_t step, int64_t divisor) {  // divisor > 0
+    d = divisor;
+    q = FloorDiv(numerator, d), r = numerator - q * d;
+    sq = FloorDiv(step, d), sr = step - sq * d;
+  }
+  void Next() {
+    q += sq, r += sr;
+    if (r >= d) r -= d, ++q;
+  }
+  int64_t Floor() const { return q; }
+  int64_t Ceil() const { return q + (r != 0 ? 1 : 0); }
+};
+
+// One edge of a filled polygon walked a row at a time, from a first row downwards: the run of
+// the pixels Line draws for it on each row (its "wall"), and where it crosses the row as the
+// ceiling and floor of x. Both come out exactly as LineSteps::RunOnRow and the rounded double
+// crossing ax + (y - ay) (bx - ax) / (by - ay) would give them.
+class PolygonEdge {
+ public:
+  // Rows holding pixels of the edge, and the rows [crossTop, crossBottom) it crosses.
+  int64_t wallTop = 0, wallBottom = -1, crossTop = 0, crossBottom = 0;
+
+  PolygonEdge(int64_t ax, int64_t ay, int64_t bx, int64_t by) : line_(ax, ay, bx, by) {
+    const int64_t b1 = line_.b0 + line_.sb * line_.db;
+    if (line_.xMajor)
+      wallTop = std::min(line_.b0, b1), wallBottom = std::max(line_.b0, b1);
+    else
+      wallTop = line_.a0, wallBottom = line_.a0 + line_.n;
+    if (ay > by) std::swap(ax, bx), std::swap(ay, by);
+    ax_ = ax, ay_ = ay, dx_ = bx - ax, dy_ = by - ay;
+    if (dy_ != 0) crossTop = ay, crossBottom = by;
+    // Within these extents the double crossing is never within its rounding error of a whole
+    // pixel unless it is one, so exact integers give the same ceiling and floor.
+    exact_ = dy_ <= (int64_t{1} << 20) && std::llabs(dx_) <= (int64_t{1} << 26);
+  }
+
+  void StartWalls(int64_t y) {
+    if (line_.xMajor) {
+      if (line_.db == 0) return;
+      const int64_t m = (y - line_.b0) * line_.sb, n = line_.n;
+      low_.Start((2 * m - 1) * n, 2 * n * line_.sb, 2 * line_.db);
+      high_.Start((2 * m + 1) * n, 2 * n * line_.sb, 2 * line_.db);
+    } else {
+      const int64_t i = y - line_.a0;
+      low_.Start(2 * i * line_.db + line_.n, 2 * line_.db, 2 * line_.n);
+    }
+  }
+  // The wall on the current row (from StartWalls onwards, one row per call); false when none.
+  bool NextWall(int64_t& xa, int64_t& xb) {
+    if (line_.xMajor) {
+      if (line_.db == 0) {
+        xa = line_.a0, xb = line_.a0 + line_.n;
+        return true;
+      }
+      const int64_t lo = std::max<int64_t>(0, low_.Ceil()),
+                    hi = std::min(line_.n, high_.Ceil() - 1);
+      low_.Next(), high_.Next();
+      xa = line_.a0 + lo, xb = line_.a0 + hi;
+      return lo <= hi;
+    }
+    xa = xb = line_.b0 + line_.sb * low_.Floor();
+    low_.Next();
+    return true;
+  }
+
+  void StartCrossings(int64_t y) {
+    row_ = y;
+    if (exact_) cross_.Start((y - ay_) * dx_, dx_, dy_);
+  }
+  // Ceiling and floor of the crossing on the current row, one row per call.
+  void NextCrossing(int64_t& ceil, int64_t& floor) {
+    if (exact_) {
+      ceil = ax_ + cross_.Ceil(), floor = ax_ + cross_.Floor();
+      cross_.Next();
+      return;
+    }
+    const double c = double(ax_) + double(row_ - ay_) * double(dx_) / double(dy_);
+    ceil = int64_t(std::ceil(c - 1e-9)), floor = int64_t(std::floor(c + 1e-9));
+    ++row_;
+  }
+
+ private:
+  LineSteps line_;
+  DivStepper low_, high_, cross_;
+  int64_t ax_ = 0, ay_ = 0, dx_ = 0, dy_ = 0, row_ = 0;
+  bool exact_ = true;
+};
+
 // The pixels of the line inside [left, right) x [top, bottom), as sink(x, y, index) with index
 // counted from (x0, y0).
 template <typename Sink>
@@ -262,8 +355,8 @@ void ForLinePixels(int64_t x0, int64_t y0, int64_t x1, int64_t y1, const Target&
 // Rows of the pixels within width / 2 of the segment (round ends), as sink(y, xa, xb). Even
 // widths are sampled half a pixel off so that they cover exactly `width` rows or columns.
 template <typename Sink>
-void ForCapsuleSpans(int64_t x0, int64_t y0, int64_t x1, int64_t y1, int width, int top,
-                     int bottom, Sink&& sink) {
+void ForCapsuleSpans(int64_t x0, int64_t y0, int64_t x1, int64_t y1, int width, int top, int bottom,
+                     Sink&& sink) {
   const double r = width / 2.0, o = (width % 2 == 0) ? 0.5 : 0.0, eps = 1e-9;
   const double dx = double(x1 - x0), dy = double(y1 - y0), len = std::hypot(dx, dy);
   const double ux = len > 0 ? dx / len : 0, uy = len > 0 ? dy / len : 0;
@@ -309,7 +402,8 @@ void ForCapsuleSpans(int64_t x0, int64_t y0, int64_t x1, int64_t y1, int width, 
 inline int64_t HalfWidth(double rx, double ry, int64_t dy) {
   if (rx <= 0 || ry <= 0 || double(std::llabs(dy)) > ry) return -1;
   const double q = double(dy) / ry;
-  return int64_t(std::floor(rx * std::sqrt(std::max(0.0, 1 - q * q)) + 1e-9));
+  // Positive, so truncating is the floor (and needs no call into the maths library).
+  return int64_t(rx * std::sqrt(std::max(0.0, 1 - q * q)) + 1e-9);
 }
 
 struct RowSpan {
@@ -335,8 +429,25 @@ inline std::vector<RowSpan> MergeSpans(std::vector<RowSpan> spans) {
 inline Target TargetOf(QImage& image, const QRect& clip) {
   Target t{reinterpret_cast<uint32_t*>(image.bits()), image.bytesPerLine() / 4, image.width(),
            image.height()};
-  t.left = clip.left(), t.top = clip.top(), t.right = clip.right() + 1, t.bottom = clip.bottom() + 1;
+  t.left = clip.left(), t.top = clip.top(), t.right = clip.right() + 1,
+  t.bottom = clip.bottom() + 1;
   return t;
 }
 
 }  // namespace velmor::platform::raster
+
+namespace velmor::platform {
+
+// Buffers a canvas keeps between primitives so that drawing does not allocate.
+struct GdiCanvas::Scratch {
+  struct Crossing {
+    int64_t key, ceil, floor;  // key orders crossings as their exact x would
+  };
+  std::vector<std::pair<int64_t, int64_t>> vertices, walls;
+  std::vector<raster::PolygonEdge> edges;
+  std::vector<int64_t> wallStart, crossStart;
+  std::vector<Crossing> crossings;
+  std::vector<int64_t> outerHalf, innerHalf;
+};
+
+}  // namespace velmor::platform
