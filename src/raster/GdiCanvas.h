@@ -64,6 +64,9 @@ class GdiCanvas {
   // as it would without the clip, so a surface painted a piece at a time is the same surface.
   // It applies only while the canvas is bound to that surface.
   void SetClip(const QImage* surface, const QRect& rect);
+  // The clip as set: the surface it applies to (null for none) and its rectangle.
+  const QImage* ClipSurface() const { return clipSurface_; }
+  const QRect& Clip() const { return clip_; }
   // The pixels the canvas may write on its surface now: all of it, or its part in the clip.
   QRect DrawableRect() const;
   // Called before a primitive draws on `surface` with a rectangle that holds every pixel it
