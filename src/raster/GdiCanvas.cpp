@@ -62,6 +62,7 @@ void GdiCanvas::CopyStateFrom(const GdiCanvas& other) {
   fontBold_ = other.fontBold_;
   fontItalic_ = other.fontItalic_;
   selected_ = other.selected_;
+  selectionStale_ = other.selectionStale_;
 }
 
 void GdiCanvas::Line(float x1, float y1, float x2, float y2) {
@@ -153,21 +154,27 @@ void GdiCanvas::Box(float x1, float y1, float x2, float y2) {
   if (!pattern.Solid()) {
     // Clockwise from the top-left corner, each pixel once; only the visible ones are visited.
     const int64_t across = r - l, down = bottom - top;
-    // Pixels lo..hi of one side, k having the index base + sign * (k - origin).
+    // Pixels lo..hi of one side, k having the index base + sign * (k - origin); a side along a
+    // row off the target is skipped whole.
     auto side = [&](int64_t lo, int64_t hi, int64_t from, int64_t to, int64_t base, int64_t origin,
                     int64_t sign, auto&& at) {
       for (int64_t k = std::max(lo, from); k <= std::min(hi, to - 1); ++k)
         if (pattern.On(base + sign * (k - origin))) at(k);
     };
-    side(l, r, t.left, t.right, 0, l, 1, [&](int64_t x) { t.Pixel(x, top, pen); });
-    side(top + 1, bottom, t.top, t.bottom, across + 1, top + 1, 1,
-         [&](int64_t y) { t.Pixel(r, y, pen); });
-    if (down > 0)
+    const bool topSeen = top >= t.top && top < t.bottom;
+    const bool bottomSeen = bottom >= t.top && bottom < t.bottom;
+    const bool leftSeen = l >= t.left && l < t.right, rightSeen = r >= t.left && r < t.right;
+    if (topSeen)
+      side(l, r, t.left, t.right, 0, l, 1, [&](int64_t x) { t.PixelInside(x, top, pen); });
+    if (rightSeen)
+      side(top + 1, bottom, t.top, t.bottom, across + 1, top + 1, 1,
+           [&](int64_t y) { t.PixelInside(r, y, pen); });
+    if (down > 0 && bottomSeen)
       side(l, r - 1, t.left, t.right, across + 1 + down, r - 1, -1,
-           [&](int64_t x) { t.Pixel(x, bottom, pen); });
-    if (across > 0)
+           [&](int64_t x) { t.PixelInside(x, bottom, pen); });
+    if (across > 0 && leftSeen)
       side(top + 1, bottom - 1, t.top, t.bottom, 2 * across + 1 + down, bottom - 1, -1,
-           [&](int64_t y) { t.Pixel(l, y, pen); });
+           [&](int64_t y) { t.PixelInside(l, y, pen); });
     return;
   }
   const int64_t outT = top - before, outB = bottom + after;

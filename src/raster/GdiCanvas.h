@@ -158,6 +158,7 @@ class GdiCanvas {
   struct Scratch;
   bool Ready();
   void InvalidateSelection();
+  const LogicalFont& Selected() const;
 
   QImage* surface_ = nullptr;
   const QImage* clipSurface_ = nullptr;
@@ -177,7 +178,9 @@ class GdiCanvas {
   double fontSize_ = 9;  // as asked; FontSize() gives the size chosen
   bool fontBold_ = false;
   bool fontItalic_ = false;
-  LogicalFont selected_;
+  // The font Print uses; after a change to the canvas font it is made again when next needed.
+  mutable LogicalFont selected_;
+  mutable bool selectionStale_ = true;
   std::unique_ptr<Fonts> fonts_;
   std::unique_ptr<Scratch> scratch_;
 };
