@@ -117,13 +117,28 @@ void GdiCanvas::Polyline(const std::vector<CanvasPoint>& points) {
     // ForLinePixels hands only pixels on the target.
     const int64_t skipFirst = k > 0 ? 0 : -1;  // the joint was drawn with the last line
     const int64_t skipLast = closesPath && n > 0 ? n : -1;  // so was the first point
+    const uint32_t value = 0xFF000000u | rop.b;
+    auto put = [&](int64_t at) {
+      uint32_t& p = t.bits[at];
+      p = rop.c == 0 ? value : rop(p);
+    };
     if (pattern.Solid()) {
-      ForLinePixels(x0, y0, x1, y1, t, [&](int64_t x, int64_t y, int64_t i) {
-        if (i != skipFirst && i != skipLast) t.PixelInside(x, y, rop);
+      ForLineOffsets(x0, y0, x1, y1, t, [&](int64_t at, int64_t i) {
+        if (i != skipFirst && i != skipLast) put(at);
       });
     } else {
-      ForLinePixels(x0, y0, x1, y1, t, [&](int64_t x, int64_t y, int64_t i) {
-        if (i != skipFirst && i != skipLast && pattern.On(base + i)) t.PixelInside(x, y, rop);
+      // The pattern's phase follows the index, which moves by one a pixel, either way.
+      int phase = -1;
+      int64_t last = 0;
+      ForLineOffsets(x0, y0, x1, y1, t, [&](int64_t at, int64_t i) {
+        if (phase < 0) {
+          phase = int((base + i) % PenPattern::kPeriod);
+        } else {
+          phase += int(i - last);
+          phase = phase == PenPattern::kPeriod ? 0 : phase < 0 ? PenPattern::kPeriod - 1 : phase;
+        }
+        last = i;
+        if (i != skipFirst && i != skipLast && pattern.OnAt(phase)) put(at);
       });
     }
     base += n;

@@ -190,9 +190,11 @@ class PenPattern {
   }
   bool Solid() const { return solid_; }
   bool On(int64_t index) const { return solid_ || on_[index % kPeriod]; }
+  static constexpr int kPeriod = 24;
+  // On(k) for a phase k in [0, kPeriod).
+  bool OnAt(int phase) const { return solid_ || on_[size_t(phase)]; }
 
  private:
-  static constexpr int kPeriod = 24;
   bool solid_ = true;
   std::array<bool, kPeriod> on_{};
 };
@@ -243,9 +245,10 @@ struct DivStepper {
     q = FloorDiv(numerator, d), r = numerator - q * d;
     sq = FloorDiv(step, d), sr = step - sq * d;
   }
-  void Next() {
+  void Next() {  // without a branch: the carries come in no order a predictor could learn
     q += sq, r += sr;
-    if (r >= d) r -= d, ++q;
+    const int64_t carry = r >= d ? 1 : 0;
+    q += carry, r -= carry * d;
   }
   int64_t Floor() const { return q; }
   int64_t Ceil() const { return q + (r != 0 ? 1 : 0); }
@@ -348,7 +351,39 @@ void ForLinePixels(int64_t x0, int64_t y0, int64_t x1, int64_t y1, const Target&
     else
       sink(b, a, line.reversed ? n - i : i);
     rem += 2 * db;
-    if (rem >= twoN) ++m, rem -= twoN;
+    const int64_t carry = rem >= twoN ? 1 : 0;  // without a branch, as in DivStepper
+    m += carry, rem -= carry * twoN;
+  }
+}
+
+// The pixels of the line as ForLinePixels finds them, as sink(offset, index): the offset of the
+// pixel in the surface, stepped along rather than worked out for each pixel, and its index
+// counted from (x0, y0).
+template <typename Sink>
+void ForLineOffsets(int64_t x0, int64_t y0, int64_t x1, int64_t y1, const Target& t, Sink&& sink) {
+  const LineSteps line(x0, y0, x1, y1);
+  const auto [a0, b0, n, db, sb] = std::tuple{line.a0, line.b0, line.n, line.db, line.sb};
+  const int64_t aLo = line.xMajor ? t.left : t.top, aHi = (line.xMajor ? t.right : t.bottom) - 1;
+  const int64_t bLo = line.xMajor ? t.top : t.left, bHi = (line.xMajor ? t.bottom : t.right) - 1;
+  auto [lo, hi] = line.StepsWithin(sb > 0 ? bLo - b0 : b0 - bHi, sb > 0 ? bHi - b0 : b0 - bLo);
+  lo = std::max<int64_t>(lo, aLo - a0);
+  hi = std::min<int64_t>(hi, aHi - a0);
+  if (lo > hi) return;
+  const int64_t twoN = 2 * std::max<int64_t>(n, 1);
+  const int64_t num = 2 * lo * db + n;
+  const int64_t m = FloorDiv(num, twoN);
+  int64_t rem = num - m * twoN;
+  const int64_t a = a0 + lo, b = b0 + sb * m;
+  int64_t at = line.xMajor ? b * t.stride + a : a * t.stride + b;
+  const int64_t major = line.xMajor ? 1 : t.stride, minor = line.xMajor ? sb * t.stride : sb;
+  int64_t index = line.reversed ? n - lo : lo;
+  const int64_t along = line.reversed ? -1 : 1;
+  for (int64_t i = lo; i <= hi; ++i) {
+    sink(at, index);
+    at += major, index += along;
+    rem += 2 * db;
+    const int64_t carry = rem >= twoN ? 1 : 0;  // without a branch, as in DivStepper
+    at += carry * minor, rem -= carry * twoN;
   }
 }
 
