@@ -241,11 +241,11 @@ void GdiCanvas::Circle(float cx, float cy, float radius, float aspect) {
   outerHalf.resize(size_t(farthest - nearest + 1));
   innerHalf.resize(outerHalf.size());
   const bool thin = ix == ox && iy == oy;
-  for (size_t k = 0; k < outerHalf.size(); ++k) {
-    const int64_t dy = nearest + int64_t(k);
-    outerHalf[k] = HalfWidth(ox, oy, dy);
-    innerHalf[k] = thin ? outerHalf[k] : HalfWidth(ix, iy, dy);
-  }
+  HalfWidths(ox, oy, nearest, outerHalf.data(), outerHalf.size());
+  if (thin)
+    innerHalf = outerHalf;
+  else
+    HalfWidths(ix, iy, nearest, innerHalf.data(), innerHalf.size());
   auto halfAt = [&](const std::vector<int64_t>& half, int64_t dy) {
     return half[size_t(std::llabs(dy) - nearest)];
   };

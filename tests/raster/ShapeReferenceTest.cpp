@@ -263,5 +263,23 @@ TEST(EllipseReference, OutlinesAndFillsMatchRowByRow) {
   }
 }
 
+TEST(EllipseReference, HalfWidthsTwoAtATimeAreTheOneAtATimeOnes) {
+  std::mt19937 gen(31);
+  std::vector<int64_t> rows;
+  for (int round = 0; round < 3000; ++round) {
+    const double scale = std::pow(10.0, double(gen() % 9));  // up to far beyond any surface
+    const double rx = std::floor(std::uniform_real_distribution<double>(0, 1)(gen) * scale) +
+                      (gen() % 3) * 0.5 - (round % 50 == 0 ? scale : 0);
+    const double ry =
+        std::floor(std::uniform_real_distribution<double>(0, 1)(gen) * scale) + (gen() % 3) * 0.5;
+    const int64_t from = round % 2 ? 0 : int64_t(gen() % uint64_t(ry + 2));
+    rows.assign(1 + gen() % 40, -7);
+    HalfWidths(rx, ry, from, rows.data(), rows.size());
+    for (size_t k = 0; k < rows.size(); ++k)
+      ASSERT_EQ(rows[k], HalfWidth(rx, ry, from + int64_t(k)))
+          << "rx " << rx << " ry " << ry << " row " << from + int64_t(k);
+  }
+}
+
 }  // namespace
 }  // namespace velmor::platform
