@@ -272,7 +272,15 @@ void GdiCanvas::Print(const std::string& text) {
       const int64_t stride = surface_->bytesPerLine() / 4;
       auto run = std::lower_bound(laid.runs.begin(), laid.runs.end(), int64_t(drawable.top()) - cy,
                                   [](const PixelRun& r, int64_t dy) { return int64_t(r.dy) < dy; });
-      for (; run != laid.runs.end() && cy + run->dy <= drawable.bottom(); ++run) {
+      const auto end = laid.runs.end();
+      if (cx + laid.box.left() >= drawable.left() && cx + laid.box.right() <= drawable.right()) {
+        // Every run lies across the drawable columns: only the rows need a look.
+        for (; run != end && cy + run->dy <= drawable.bottom(); ++run) {
+          QRgb* row = bits + (cy + run->dy) * stride + cx;
+          for (QRgb *p = row + run->xa, *last = row + run->xb; p <= last; ++p) *p = color;
+        }
+      }
+      for (; run != end && cy + run->dy <= drawable.bottom(); ++run) {
         const int64_t row = cy + run->dy;
         const int64_t xa = std::max<int64_t>(cx + run->xa, drawable.left());
         const int64_t xb = std::min<int64_t>(cx + run->xb, drawable.right());

@@ -248,7 +248,7 @@ struct DivStepper {
   void Next() {  // without a branch: the carries come in no order a predictor could learn
     q += sq, r += sr;
     const int64_t carry = r >= d ? 1 : 0;
-    q += carry, r -= carry * d;
+    q += carry, r -= d & -carry;
   }
   int64_t Floor() const { return q; }
   int64_t Ceil() const { return q + (r != 0 ? 1 : 0); }
@@ -280,9 +280,14 @@ class PolygonEdge {
   void StartWalls(int64_t y) {
     if (line_.xMajor) {
       if (line_.db == 0) return;
+      // Row m runs over the steps from ceil((2m - 1) n / 2db) to ceil((2m + 1) n / 2db) - 1, so
+      // one of the two bounds is the other one of the row before: only the new one is stepped.
       const int64_t m = (y - line_.b0) * line_.sb, n = line_.n;
-      low_.Start((2 * m - 1) * n, 2 * n * line_.sb, 2 * line_.db);
-      high_.Start((2 * m + 1) * n, 2 * n * line_.sb, 2 * line_.db);
+      const int64_t ahead = line_.sb > 0 ? 2 * m + 1 : 2 * m - 1, behind = 4 * m - ahead;
+      low_.Start(ahead * n, 2 * n * line_.sb, 2 * line_.db);
+      DivStepper first;
+      first.Start(behind * n, 0, 2 * line_.db);
+      behind_ = first.Ceil();
     } else {
       const int64_t i = y - line_.a0;
       low_.Start(2 * i * line_.db + line_.n, 2 * line_.db, 2 * line_.n);
@@ -295,9 +300,11 @@ class PolygonEdge {
         xa = line_.a0, xb = line_.a0 + line_.n;
         return true;
       }
-      const int64_t lo = std::max<int64_t>(0, low_.Ceil()),
-                    hi = std::min(line_.n, high_.Ceil() - 1);
-      low_.Next(), high_.Next();
+      const int64_t ahead = low_.Ceil();
+      const int64_t lo = std::max<int64_t>(0, line_.sb > 0 ? behind_ : ahead),
+                    hi = std::min(line_.n, (line_.sb > 0 ? ahead : behind_) - 1);
+      behind_ = ahead;
+      low_.Next();
       xa = line_.a0 + lo, xb = line_.a0 + hi;
       return lo <= hi;
     }
@@ -324,7 +331,8 @@ class PolygonEdge {
 
  private:
   LineSteps line_;
-  DivStepper low_, high_, cross_;
+  DivStepper low_, cross_;
+  int64_t behind_ = 0;
   int64_t ax_ = 0, ay_ = 0, dx_ = 0, dy_ = 0, row_ = 0;
   bool exact_ = true;
 };
@@ -352,7 +360,7 @@ void ForLinePixels(int64_t x0, int64_t y0, int64_t x1, int64_t y1, const Target&
       sink(b, a, line.reversed ? n - i : i);
     rem += 2 * db;
     const int64_t carry = rem >= twoN ? 1 : 0;  // without a branch, as in DivStepper
-    m += carry, rem -= carry * twoN;
+    m += carry, rem -= twoN & -carry;
   }
 }
 
@@ -383,7 +391,7 @@ void ForLineOffsets(int64_t x0, int64_t y0, int64_t x1, int64_t y1, const Target
     at += major, index += along;
     rem += 2 * db;
     const int64_t carry = rem >= twoN ? 1 : 0;  // without a branch, as in DivStepper
-    at += carry * minor, rem -= carry * twoN;
+    at += minor & -carry, rem -= twoN & -carry;
   }
 }
 
