@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <mutex>
 #include <tuple>
 #include <unordered_map>
 
@@ -25,6 +26,13 @@ QString ToQString(const std::string& text) {
 // Beyond this many pixels a text is painted directly rather than kept.
 constexpr int64_t kLargestKeptText = 1 << 20;
 constexpr size_t kKeptTexts = 4096;
+
+// Matching, measuring and rasterising a font reach into libraries shared by every canvas, which
+// canvases on other threads may be using: the rare calls that get there take turns.
+std::mutex& FontLibraries() {
+  static std::mutex guard;
+  return guard;
+}
 
 struct PixelRun {
   int dy, xa, xb;  // relative to the corner of the text cell
@@ -125,6 +133,7 @@ struct GdiCanvas::Fonts {
     const Key key = KeyOf(f, defaultHeight);
     if (auto it = resolved.find(key); it != resolved.end()) return it->second;
     if (resolved.size() > 512) resolved.clear(), last = nullptr;
+    const std::lock_guard turn(FontLibraries());
     Resolved r;
     r.font = Base(f);
     const int32_t height = std::get<1>(key);
@@ -158,6 +167,7 @@ struct GdiCanvas::Fonts {
     if (it == laid.end()) {
       if (laid.size() >= kKeptTexts) laid.clear();
       Laid l;
+      const std::lock_guard turn(FontLibraries());
       l.width = QFontMetrics(r.font).horizontalAdvance(ToQString(text));
       it = laid.emplace(std::move(key), std::move(l)).first;
     }
@@ -166,6 +176,7 @@ struct GdiCanvas::Fonts {
       const QRect box = GlyphBox(r, escapement, l.width);
       l.box = box;
       if (int64_t(box.width()) * box.height() <= kLargestKeptText) {
+        const std::lock_guard turn(FontLibraries());
         l.runs = GlyphRuns(r.font, r.ascent, escapement / 10.0, box, ToQString(text));
         l.kept = true;
       }
@@ -287,6 +298,7 @@ void GdiCanvas::Print(const std::string& text) {
         if (xa <= xb) raster::Fill32(bits + row * stride + xa, bits + row * stride + xb + 1, color);
       }
     } else {
+      const std::lock_guard turn(FontLibraries());
       QPainter painter(surface_);
       painter.setClipRect(drawable);
       painter.setRenderHint(QPainter::Antialiasing, false);
