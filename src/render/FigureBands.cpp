@@ -1,6 +1,7 @@
 #include "render/FigureBands.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <condition_variable>
 #include <exception>
@@ -82,7 +83,9 @@ class BandWorker {
 };
 
 struct BandWorkers {
-  std::mutex busy;  // held by the refresh using the workers
+  // Set by the refresh using the workers; a flag rather than a lock, so that a refresh started
+  // from within one (say by a touch handler) draws alone instead of waiting on itself.
+  std::atomic<bool> busy{false};
   std::vector<std::unique_ptr<BandWorker>> workers;
 
   // One for each core beside the caller's, up to three. Never destroyed: the threads wait for
@@ -119,9 +122,12 @@ void RedrawFiguresInBands(GdiCanvas& canvas, const FigureTable& figures, int16_t
       count < kFewestFigures || int64_t(area.width()) * area.height() < kSmallestArea)
     return alone();
   BandWorkers& pool = BandWorkers::Instance();
-  std::unique_lock use(pool.busy, std::try_to_lock);
   const int bands = std::min<int>(int(pool.workers.size()) + 1, area.height());
-  if (!use.owns_lock() || bands < 2) return alone();
+  if (bands < 2 || pool.busy.exchange(true, std::memory_order_acquire)) return alone();
+  struct Release {
+    std::atomic<bool>& busy;
+    ~Release() { busy.store(false, std::memory_order_release); }
+  } release{pool.busy};
 
   // The pixels are written through other headers from here on: no copy-on-write may move them.
   uchar* const bits = surface->bits();
