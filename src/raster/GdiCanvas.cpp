@@ -68,16 +68,22 @@ void GdiCanvas::CopyStateFrom(const GdiCanvas& other) {
 void GdiCanvas::Line(float x1, float y1, float x2, float y2) {
   currentX_ = x2;
   currentY_ = y2;
-  Polyline({{x1, y1}, {x2, y2}});
+  const CanvasPoint ends[2] = {{x1, y1}, {x2, y2}};
+  PolylineOf(ends, 2);
 }
 
 void GdiCanvas::Polyline(const std::vector<CanvasPoint>& points) {
-  if (points.empty() || drawStyle_ == kInvisiblePen || !Ready()) return;
-  for (const CanvasPoint& p : points)
-    if (!Finite({p.X, p.Y})) return;
+  PolylineOf(points.data(), points.size());
+}
+
+void GdiCanvas::PolylineOf(const CanvasPoint* points, size_t count) {
+  if (count == 0 || drawStyle_ == kInvisiblePen || !Ready()) return;
+  for (size_t k = 0; k < count; ++k)
+    if (!Finite({points[k].X, points[k].Y})) return;
   if (onTouch_) {
     int64_t l = Pix(points[0].X), r = l, top = Pix(points[0].Y), bottom = top;
-    for (const CanvasPoint& p : points) {
+    for (size_t k = 0; k < count; ++k) {
+      const CanvasPoint& p = points[k];
       l = std::min(l, Pix(p.X)), r = std::max(r, Pix(p.X));
       top = std::min(top, Pix(p.Y)), bottom = std::max(bottom, Pix(p.Y));
     }
@@ -86,9 +92,9 @@ void GdiCanvas::Polyline(const std::vector<CanvasPoint>& points) {
   }
   const Target t = TargetOf(*surface_, DrawableRect());
   const Rop rop = Rop::Make(drawMode_, foreColor_);
-  if (drawWidth_ > 1 && points.size() <= 2) {  // one capsule: each row once, no merging
+  if (drawWidth_ > 1 && count <= 2) {  // one capsule: each row once, no merging
     const CanvasPoint& a = points[0];
-    const CanvasPoint& b = points.back();
+    const CanvasPoint& b = points[count - 1];
     ForCapsuleSpans(Pix(a.X), Pix(a.Y), Pix(b.X), Pix(b.Y), drawWidth_, t.top, t.bottom,
                     [&](int64_t y, int64_t xa, int64_t xb) { t.Span(y, xa, xb, rop); });
     return;
@@ -96,23 +102,23 @@ void GdiCanvas::Polyline(const std::vector<CanvasPoint>& points) {
   if (drawWidth_ > 1) {
     std::vector<RowSpan> spans;
     auto collect = [&spans](int64_t y, int64_t xa, int64_t xb) { spans.push_back({y, xa, xb}); };
-    for (size_t k = 0; k + 1 < points.size() || k == 0; ++k) {
+    for (size_t k = 0; k + 1 < count || k == 0; ++k) {
       const CanvasPoint& a = points[k];
-      const CanvasPoint& b = points.size() > 1 ? points[k + 1] : a;
+      const CanvasPoint& b = count > 1 ? points[k + 1] : a;
       ForCapsuleSpans(Pix(a.X), Pix(a.Y), Pix(b.X), Pix(b.Y), drawWidth_, t.top, t.bottom, collect);
     }
-    if (points.size() > 2) spans = MergeSpans(std::move(spans));
+    if (count > 2) spans = MergeSpans(std::move(spans));
     for (const RowSpan& s : spans) t.Span(s.y, s.xa, s.xb, rop);
     return;
   }
   const PenPattern pattern(drawStyle_);
   const int64_t fx = Pix(points[0].X), fy = Pix(points[0].Y);
   int64_t base = 0;
-  for (size_t k = 0; k + 1 < points.size() || k == 0; ++k) {
+  for (size_t k = 0; k + 1 < count || k == 0; ++k) {
     const CanvasPoint& a = points[k];
-    const CanvasPoint& b = points.size() > 1 ? points[k + 1] : a;
+    const CanvasPoint& b = count > 1 ? points[k + 1] : a;
     const int64_t x0 = Pix(a.X), y0 = Pix(a.Y), x1 = Pix(b.X), y1 = Pix(b.Y);
-    const bool closesPath = k > 0 && k + 2 == points.size() && x1 == fx && y1 == fy;
+    const bool closesPath = k > 0 && k + 2 == count && x1 == fx && y1 == fy;
     const int64_t n = std::max(std::llabs(x1 - x0), std::llabs(y1 - y0));
     // ForLinePixels hands only pixels on the target.
     const int64_t skipFirst = k > 0 ? 0 : -1;  // the joint was drawn with the last line

@@ -158,6 +158,7 @@ class GdiCanvas {
   struct Scratch;
   bool Ready();
   void InvalidateSelection();
+  void PolylineOf(const CanvasPoint* points, size_t count);
   const LogicalFont& Selected() const;
 
   QImage* surface_ = nullptr;

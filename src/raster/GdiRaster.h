@@ -170,33 +170,39 @@ struct Brush {
 // 9-6-3-6, dash-dot-dot 9-3-3-3-3-3.
 class PenPattern {
  public:
-  explicit PenPattern(int16_t style) {
-    static constexpr std::array<std::array<int, 6>, 5> kRuns = {{{24, 0, 0, 0, 0, 0},
-                                                                 {18, 6, 0, 0, 0, 0},
-                                                                 {3, 3, 0, 0, 0, 0},
-                                                                 {9, 6, 3, 6, 0, 0},
-                                                                 {9, 3, 3, 3, 3, 3}}};
-    solid_ = style < kDash || style > kDashDotDot;
-    if (solid_) return;
-    // Every pattern's period divides 24: repeat it to 24 so that the modulo is by a constant.
-    int i = 0;
-    while (i < kPeriod) {
-      bool on = true;
-      for (int run : kRuns[style]) {
-        for (int k = 0; k < run; ++k) on_[i++] = on;
-        on = !on;
-      }
-    }
-  }
+  static constexpr int kPeriod = 24;
+  explicit PenPattern(int16_t style)
+      : solid_(style < kDash || style > kDashDotDot), on_(kPatterns[solid_ ? 0 : style]) {}
   bool Solid() const { return solid_; }
   bool On(int64_t index) const { return solid_ || on_[index % kPeriod]; }
-  static constexpr int kPeriod = 24;
   // On(k) for a phase k in [0, kPeriod).
   bool OnAt(int phase) const { return solid_ || on_[size_t(phase)]; }
 
  private:
+  using Pattern = std::array<bool, kPeriod>;
+  // Every pattern's period divides 24: each is repeated to 24 so that the modulo is by a
+  // constant. Worked out once rather than for every line.
+  static constexpr std::array<Pattern, 5> kPatterns = [] {
+    constexpr std::array<std::array<int, 6>, 5> kRuns = {{{24, 0, 0, 0, 0, 0},
+                                                          {18, 6, 0, 0, 0, 0},
+                                                          {3, 3, 0, 0, 0, 0},
+                                                          {9, 6, 3, 6, 0, 0},
+                                                          {9, 3, 3, 3, 3, 3}}};
+    std::array<Pattern, 5> patterns{};
+    for (size_t style = 0; style < kRuns.size(); ++style) {
+      int i = 0;
+      while (i < kPeriod) {
+        bool on = true;
+        for (int run : kRuns[style]) {
+          for (int k = 0; k < run; ++k) patterns[style][size_t(i++)] = on;
+          on = !on;
+        }
+      }
+    }
+    return patterns;
+  }();
   bool solid_ = true;
-  std::array<bool, kPeriod> on_{};
+  const Pattern& on_;
 };
 
 // The pixels of the line from (x0, y0) to (x1, y1), both ends included: step i along the longer
