@@ -375,6 +375,10 @@ void ForLinePixels(int64_t x0, int64_t y0, int64_t x1, int64_t y1, const Target&
 // counted from (x0, y0).
 template <typename Sink>
 void ForLineOffsets(int64_t x0, int64_t y0, int64_t x1, int64_t y1, const Target& t, Sink&& sink) {
+  // The line lies within the box of its ends: off the target, it costs no division.
+  if (std::max(y0, y1) < t.top || std::min(y0, y1) >= t.bottom || std::max(x0, x1) < t.left ||
+      std::min(x0, x1) >= t.right)
+    return;
   const LineSteps line(x0, y0, x1, y1);
   const auto [a0, b0, n, db, sb] = std::tuple{line.a0, line.b0, line.n, line.db, line.sb};
   const int64_t aLo = line.xMajor ? t.left : t.top, aHi = (line.xMajor ? t.right : t.bottom) - 1;

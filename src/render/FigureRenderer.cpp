@@ -38,7 +38,7 @@ FigureToDraw RowToDraw(const FigureTable& figures, int row, int16_t zoomPercent)
   const double factor = zoomPercent / 100.0;
   auto scaled = [&](int col) { return static_cast<float>(Number(figures, row, col) * factor); };
   FigureToDraw f;
-  f.Kind = figures.Kind(row);
+  f.Kind = static_cast<int>(Number(figures, row, fig::kKind));  // as Kind() reads it
   f.X1 = scaled(fig::kX1);
   f.Y1 = scaled(fig::kY1);
   f.Pen.LineColor = ColorOf(Number(figures, row, fig::kLineColor));
