@@ -225,6 +225,10 @@ void GdiCanvas::Circle(float cx, float cy, float radius, float aspect) {
   const double ox = rx + 0.5 + h, oy = ry + 0.5 + h, ix = rx + 0.5 - h, iy = ry + 0.5 - h;
   const auto reachX = int64_t(std::ceil(ox)) + 1, reachY = int64_t(std::ceil(oy)) + 1;
   Touch(x0 - reachX, y0 - reachY, x0 + reachX, y0 + reachY);
+  // Nothing of it on the target: not even a styled outline need be walked.
+  if (x0 + reachX < t.left || x0 - reachX >= t.right || y0 + reachY < t.top ||
+      y0 - reachY >= t.bottom)
+    return;
   const Rop pen = Rop::Make(drawMode_, foreColor_);
   const Brush brush{fillStyle_, Rop::Make(drawMode_, fillColor_)};
   const PenPattern pattern(width == 1 ? drawStyle_ : kSolid);
@@ -320,14 +324,12 @@ void GdiCanvas::FillPolygon(const std::vector<CanvasPoint>& points) {
   for (const CanvasPoint& p : points) v.emplace_back(Pix(p.X), Pix(p.Y));
   int64_t yMin = v[0].second, yMax = yMin;
   for (const auto& p : v) yMin = std::min(yMin, p.second), yMax = std::max(yMax, p.second);
-  {
-    int64_t l = v[0].first, r = l;
-    for (const auto& p : v) l = std::min(l, p.first), r = std::max(r, p.first);
-    Touch(l - 1, yMin - 1, r + 1, yMax + 1);
-  }
+  int64_t l = v[0].first, r = l;
+  for (const auto& p : v) l = std::min(l, p.first), r = std::max(r, p.first);
+  Touch(l - 1, yMin - 1, r + 1, yMax + 1);
   yMin = std::max<int64_t>(yMin, t.top);
   yMax = std::min<int64_t>(yMax, t.bottom - 1);
-  if (yMin > yMax) return;
+  if (yMin > yMax || r < t.left || l >= t.right) return;
   // The outline's own pixels are left alone: each edge has one run of them on a row. Pixel
   // centres are inside by the even-odd rule, edges counted half-open in y. Each edge is walked
   // down from the first row it is seen on.
