@@ -25,9 +25,20 @@ namespace velmor::platform::raster {
 // Far enough outside any surface, small enough that the line arithmetic stays in 64 bits.
 constexpr int64_t kCoordLimit = int64_t{1} << 29;
 
+// RoundHalfEven of a finite value, inline: below 2^52 adding and taking away 2^52 rounds to
+// the nearest integer, a half to even, as nearbyint does in the default rounding mode.
+inline double RoundFinite(double v) {
+  const double a = std::fabs(v);
+  if (!(a < 0x1p52)) return v;
+  return std::copysign((a + 0x1p52) - 0x1p52, v);
+}
+
 inline int64_t Pix(double v) {
+  if (!std::isfinite(v))
+    return static_cast<int64_t>(
+        std::clamp(RoundHalfEven(v), double(-kCoordLimit), double(kCoordLimit)));
   return static_cast<int64_t>(
-      std::clamp(RoundHalfEven(v), double(-kCoordLimit), double(kCoordLimit)));
+      std::clamp(RoundFinite(v), double(-kCoordLimit), double(kCoordLimit)));
 }
 
 inline bool Finite(std::initializer_list<double> values) {

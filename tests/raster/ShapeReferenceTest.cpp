@@ -281,5 +281,37 @@ TEST(EllipseReference, HalfWidthsTwoAtATimeAreTheOneAtATimeOnes) {
   }
 }
 
+TEST(RasterRounding, PixelCoordinatesRoundAsRoundHalfEven) {
+  std::mt19937 gen(37);
+  std::vector<double> values = {0.5,
+                                1.5,
+                                2.5,
+                                -0.5,
+                                -1.5,
+                                -2.5,
+                                -0.0,
+                                0.49999999999999994,
+                                4503599627370495.5,
+                                4503599627370497.0,
+                                -4503599627370495.5,
+                                1e300,
+                                -1e300,
+                                536870911.5,
+                                536870912.5,
+                                -536870912.5};
+  for (int k = 0; k < 100000; ++k) {
+    const double scale = std::pow(2.0, double(gen() % 60));
+    values.push_back(std::uniform_real_distribution<double>(-scale, scale)(gen));
+    values.push_back(std::floor(values.back()) + 0.5);
+  }
+  for (double v : values) {
+    ASSERT_EQ(RoundFinite(v), RoundHalfEven(v)) << v;
+    ASSERT_EQ(std::signbit(RoundFinite(v)), std::signbit(RoundHalfEven(v))) << v;
+    ASSERT_EQ(Pix(v),
+              int64_t(std::clamp(RoundHalfEven(v), -double(kCoordLimit), double(kCoordLimit))))
+        << v;
+  }
+}
+
 }  // namespace
 }  // namespace velmor::platform
