@@ -159,8 +159,9 @@ struct GdiCanvas::Fonts {
                   bool withGlyphs) {
     return Lay(Resolve(f, defaultHeight), f, defaultHeight, text, withGlyphs);
   }
+  // With `within` (from the cell's corner), glyphs are rasterised only once their box meets it.
   const Laid& Lay(const Resolved& r, const LogicalFont& f, int32_t defaultHeight,
-                  const std::string& text, bool withGlyphs) {
+                  const std::string& text, bool withGlyphs, const QRect* within = nullptr) {
     const int32_t escapement = withGlyphs ? f.Escapement % 3600 : 0;
     TextKey key{KeyOf(f, defaultHeight), escapement, text};
     auto it = laid.find(key);
@@ -175,7 +176,8 @@ struct GdiCanvas::Fonts {
     if (withGlyphs && !l.kept) {
       const QRect box = GlyphBox(r, escapement, l.width);
       l.box = box;
-      if (int64_t(box.width()) * box.height() <= kLargestKeptText) {
+      if ((within == nullptr || box.intersects(*within)) &&
+          int64_t(box.width()) * box.height() <= kLargestKeptText) {
         const std::lock_guard turn(FontLibraries());
         l.runs = GlyphRuns(r.font, r.ascent, escapement / 10.0, box, ToQString(text));
         l.kept = true;
@@ -274,11 +276,16 @@ void GdiCanvas::Print(const std::string& text) {
     const double x = RoundHalfEven(currentX_), y = RoundHalfEven(currentY_);
     const QRgb color = 0xFF000000u | ((foreColor_ & 0xFFu) << 16) | (foreColor_ & 0xFF00u) |
                        ((foreColor_ >> 16) & 0xFFu);
-    const auto& laid = fonts_->Lay(f, selected, defaultHeight, text, true);
     const int64_t cx = int64_t(std::clamp(x, -1e9, 1e9)), cy = int64_t(std::clamp(y, -1e9, 1e9));
-    Touch(cx + laid.box.left(), cy + laid.box.top(), cx + laid.box.right(), cy + laid.box.bottom());
     const QRect drawable = DrawableRect();
-    if (laid.kept) {
+    // A text the canvas cannot show now is not rasterised yet: a band of a refresh sees only
+    // some of the texts.
+    const QRect seen = drawable.translated(-int(cx), -int(cy));
+    const auto& laid = fonts_->Lay(f, selected, defaultHeight, text, true, &seen);
+    Touch(cx + laid.box.left(), cy + laid.box.top(), cx + laid.box.right(), cy + laid.box.bottom());
+    if (!laid.box.intersects(seen)) {
+      // The glyphs stay inside their box.
+    } else if (laid.kept) {
       auto* bits = reinterpret_cast<QRgb*>(surface_->bits());
       const int64_t stride = surface_->bytesPerLine() / 4;
       auto run = std::lower_bound(laid.runs.begin(), laid.runs.end(), int64_t(drawable.top()) - cy,
