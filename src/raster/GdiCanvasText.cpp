@@ -95,7 +95,7 @@ struct GdiCanvas::Fonts {
   };
   struct Laid {
     int width = 0;
-    bool kept = false;
+    bool kept = false, boxed = false;
     std::vector<PixelRun> runs;  // by row, top to bottom
     QRect box;                   // where the turned glyphs can reach, from the cell's corner
   };
@@ -174,8 +174,8 @@ struct GdiCanvas::Fonts {
     }
     Laid& l = it->second;
     if (withGlyphs && !l.kept) {
-      const QRect box = GlyphBox(r, escapement, l.width);
-      l.box = box;
+      if (!l.boxed) l.box = GlyphBox(r, escapement, l.width), l.boxed = true;
+      const QRect box = l.box;
       if ((within == nullptr || box.intersects(*within)) &&
           int64_t(box.width()) * box.height() <= kLargestKeptText) {
         const std::lock_guard turn(FontLibraries());
