@@ -231,5 +231,24 @@ TEST(FigureBands, TouchHandlerHearsOfTheAreaBeforeAnyPixelChangesOnTheCallingThr
   EXPECT_TRUE(clip.contains(changed));
 }
 
+TEST(FigureBands, ATextFirstSeenOutsideTheClipPrintsWholeLater) {
+  QImage fresh = Noise(200, 120, 2), reused = fresh.copy();
+  GdiCanvas first(&fresh), second(&reused);
+  for (GdiCanvas* canvas : {&first, &second}) {
+    canvas->SelectFont({"IPAGothic", 20, 300, 0, false});
+    canvas->SetForeColor(0x0000FF);
+  }
+  second.SetClip(&reused, QRect(150, 0, 50, 10));  // nowhere near the text
+  second.SetCurrentX(20), second.SetCurrentY(60);
+  second.Print("回転 Wg");
+  second.SetClip(&reused, QRect());
+  second.SetCurrentX(20), second.SetCurrentY(60);
+  second.Print("回転 Wg");
+  first.SetCurrentX(20), first.SetCurrentY(60);
+  first.Print("回転 Wg");
+  EXPECT_FALSE(ChangedArea(Noise(200, 120, 2), fresh).isEmpty());
+  EXPECT_EQ(Differences(fresh, reused), 0);
+}
+
 }  // namespace
 }  // namespace velmor
