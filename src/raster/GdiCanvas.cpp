@@ -62,21 +62,28 @@ void GdiCanvas::CopyStateFrom(const GdiCanvas& other) {
   fontBold_ = other.fontBold_;
   fontItalic_ = other.fontItalic_;
   selected_ = other.selected_;
+  selectionStale_ = other.selectionStale_;
 }
 
 void GdiCanvas::Line(float x1, float y1, float x2, float y2) {
   currentX_ = x2;
   currentY_ = y2;
-  Polyline({{x1, y1}, {x2, y2}});
+  const CanvasPoint ends[2] = {{x1, y1}, {x2, y2}};
+  PolylineOf(ends, 2);
 }
 
 void GdiCanvas::Polyline(const std::vector<CanvasPoint>& points) {
-  if (points.empty() || drawStyle_ == kInvisiblePen || !Ready()) return;
-  for (const CanvasPoint& p : points)
-    if (!Finite({p.X, p.Y})) return;
+  PolylineOf(points.data(), points.size());
+}
+
+void GdiCanvas::PolylineOf(const CanvasPoint* points, size_t count) {
+  if (count == 0 || drawStyle_ == kInvisiblePen || !Ready()) return;
+  for (size_t k = 0; k < count; ++k)
+    if (!Finite({points[k].X, points[k].Y})) return;
   if (onTouch_) {
     int64_t l = Pix(points[0].X), r = l, top = Pix(points[0].Y), bottom = top;
-    for (const CanvasPoint& p : points) {
+    for (size_t k = 0; k < count; ++k) {
+      const CanvasPoint& p = points[k];
       l = std::min(l, Pix(p.X)), r = std::max(r, Pix(p.X));
       top = std::min(top, Pix(p.Y)), bottom = std::max(bottom, Pix(p.Y));
     }
@@ -85,9 +92,9 @@ void GdiCanvas::Polyline(const std::vector<CanvasPoint>& points) {
   }
   const Target t = TargetOf(*surface_, DrawableRect());
   const Rop rop = Rop::Make(drawMode_, foreColor_);
-  if (drawWidth_ > 1 && points.size() <= 2) {  // one capsule: each row once, no merging
+  if (drawWidth_ > 1 && count <= 2) {  // one capsule: each row once, no merging
     const CanvasPoint& a = points[0];
-    const CanvasPoint& b = points.back();
+    const CanvasPoint& b = points[count - 1];
     ForCapsuleSpans(Pix(a.X), Pix(a.Y), Pix(b.X), Pix(b.Y), drawWidth_, t.top, t.bottom,
                     [&](int64_t y, int64_t xa, int64_t xb) { t.Span(y, xa, xb, rop); });
     return;
@@ -95,34 +102,49 @@ void GdiCanvas::Polyline(const std::vector<CanvasPoint>& points) {
   if (drawWidth_ > 1) {
     std::vector<RowSpan> spans;
     auto collect = [&spans](int64_t y, int64_t xa, int64_t xb) { spans.push_back({y, xa, xb}); };
-    for (size_t k = 0; k + 1 < points.size() || k == 0; ++k) {
+    for (size_t k = 0; k + 1 < count || k == 0; ++k) {
       const CanvasPoint& a = points[k];
-      const CanvasPoint& b = points.size() > 1 ? points[k + 1] : a;
+      const CanvasPoint& b = count > 1 ? points[k + 1] : a;
       ForCapsuleSpans(Pix(a.X), Pix(a.Y), Pix(b.X), Pix(b.Y), drawWidth_, t.top, t.bottom, collect);
     }
-    if (points.size() > 2) spans = MergeSpans(std::move(spans));
+    if (count > 2) spans = MergeSpans(std::move(spans));
     for (const RowSpan& s : spans) t.Span(s.y, s.xa, s.xb, rop);
     return;
   }
   const PenPattern pattern(drawStyle_);
   const int64_t fx = Pix(points[0].X), fy = Pix(points[0].Y);
   int64_t base = 0;
-  for (size_t k = 0; k + 1 < points.size() || k == 0; ++k) {
+  for (size_t k = 0; k + 1 < count || k == 0; ++k) {
     const CanvasPoint& a = points[k];
-    const CanvasPoint& b = points.size() > 1 ? points[k + 1] : a;
+    const CanvasPoint& b = count > 1 ? points[k + 1] : a;
     const int64_t x0 = Pix(a.X), y0 = Pix(a.Y), x1 = Pix(b.X), y1 = Pix(b.Y);
-    const bool closesPath = k > 0 && k + 2 == points.size() && x1 == fx && y1 == fy;
+    const bool closesPath = k > 0 && k + 2 == count && x1 == fx && y1 == fy;
     const int64_t n = std::max(std::llabs(x1 - x0), std::llabs(y1 - y0));
     // ForLinePixels hands only pixels on the target.
     const int64_t skipFirst = k > 0 ? 0 : -1;  // the joint was drawn with the last line
     const int64_t skipLast = closesPath && n > 0 ? n : -1;  // so was the first point
+    const uint32_t value = 0xFF000000u | rop.b;
+    auto put = [&](int64_t at) {
+      uint32_t& p = t.bits[at];
+      p = rop.c == 0 ? value : rop(p);
+    };
     if (pattern.Solid()) {
-      ForLinePixels(x0, y0, x1, y1, t, [&](int64_t x, int64_t y, int64_t i) {
-        if (i != skipFirst && i != skipLast) t.PixelInside(x, y, rop);
+      ForLineOffsets(x0, y0, x1, y1, t, [&](int64_t at, int64_t i) {
+        if (i != skipFirst && i != skipLast) put(at);
       });
     } else {
-      ForLinePixels(x0, y0, x1, y1, t, [&](int64_t x, int64_t y, int64_t i) {
-        if (i != skipFirst && i != skipLast && pattern.On(base + i)) t.PixelInside(x, y, rop);
+      // The pattern's phase follows the index, which moves by one a pixel, either way.
+      int phase = -1;
+      int64_t last = 0;
+      ForLineOffsets(x0, y0, x1, y1, t, [&](int64_t at, int64_t i) {
+        if (phase < 0) {
+          phase = int((base + i) % PenPattern::kPeriod);
+        } else {
+          phase += int(i - last);
+          phase = phase == PenPattern::kPeriod ? 0 : phase < 0 ? PenPattern::kPeriod - 1 : phase;
+        }
+        last = i;
+        if (i != skipFirst && i != skipLast && pattern.OnAt(phase)) put(at);
       });
     }
     base += n;
@@ -153,21 +175,27 @@ void GdiCanvas::Box(float x1, float y1, float x2, float y2) {
   if (!pattern.Solid()) {
     // Clockwise from the top-left corner, each pixel once; only the visible ones are visited.
     const int64_t across = r - l, down = bottom - top;
-    // Pixels lo..hi of one side, k having the index base + sign * (k - origin).
+    // Pixels lo..hi of one side, k having the index base + sign * (k - origin); a side along a
+    // row off the target is skipped whole.
     auto side = [&](int64_t lo, int64_t hi, int64_t from, int64_t to, int64_t base, int64_t origin,
                     int64_t sign, auto&& at) {
       for (int64_t k = std::max(lo, from); k <= std::min(hi, to - 1); ++k)
         if (pattern.On(base + sign * (k - origin))) at(k);
     };
-    side(l, r, t.left, t.right, 0, l, 1, [&](int64_t x) { t.Pixel(x, top, pen); });
-    side(top + 1, bottom, t.top, t.bottom, across + 1, top + 1, 1,
-         [&](int64_t y) { t.Pixel(r, y, pen); });
-    if (down > 0)
+    const bool topSeen = top >= t.top && top < t.bottom;
+    const bool bottomSeen = bottom >= t.top && bottom < t.bottom;
+    const bool leftSeen = l >= t.left && l < t.right, rightSeen = r >= t.left && r < t.right;
+    if (topSeen)
+      side(l, r, t.left, t.right, 0, l, 1, [&](int64_t x) { t.PixelInside(x, top, pen); });
+    if (rightSeen)
+      side(top + 1, bottom, t.top, t.bottom, across + 1, top + 1, 1,
+           [&](int64_t y) { t.PixelInside(r, y, pen); });
+    if (down > 0 && bottomSeen)
       side(l, r - 1, t.left, t.right, across + 1 + down, r - 1, -1,
-           [&](int64_t x) { t.Pixel(x, bottom, pen); });
-    if (across > 0)
+           [&](int64_t x) { t.PixelInside(x, bottom, pen); });
+    if (across > 0 && leftSeen)
       side(top + 1, bottom - 1, t.top, t.bottom, 2 * across + 1 + down, bottom - 1, -1,
-           [&](int64_t y) { t.Pixel(l, y, pen); });
+           [&](int64_t y) { t.PixelInside(l, y, pen); });
     return;
   }
   const int64_t outT = top - before, outB = bottom + after;
@@ -197,6 +225,10 @@ void GdiCanvas::Circle(float cx, float cy, float radius, float aspect) {
   const double ox = rx + 0.5 + h, oy = ry + 0.5 + h, ix = rx + 0.5 - h, iy = ry + 0.5 - h;
   const auto reachX = int64_t(std::ceil(ox)) + 1, reachY = int64_t(std::ceil(oy)) + 1;
   Touch(x0 - reachX, y0 - reachY, x0 + reachX, y0 + reachY);
+  // Nothing of it on the target: not even a styled outline need be walked.
+  if (x0 + reachX < t.left || x0 - reachX >= t.right || y0 + reachY < t.top ||
+      y0 - reachY >= t.bottom)
+    return;
   const Rop pen = Rop::Make(drawMode_, foreColor_);
   const Brush brush{fillStyle_, Rop::Make(drawMode_, fillColor_)};
   const PenPattern pattern(width == 1 ? drawStyle_ : kSolid);
@@ -209,18 +241,28 @@ void GdiCanvas::Circle(float cx, float cy, float radius, float aspect) {
   const bool walkWhole = styled && rows <= 100000;
   const int64_t first = walkWhole ? -rows : dyFirst, last = walkWhole ? rows : dyLast;
   if (first > last) return;
-  // Half widths of the outer and inner ellipses on rows first - 1 to last + 1.
-  std::vector<int64_t> outerHalf(size_t(last - first + 3)), innerHalf(outerHalf.size());
+  // Half widths of the outer and inner ellipses on rows first - 1 to last + 1; a row and its
+  // mirror image have the same, so they are worked out by the distance from the centre row.
+  const int64_t nearest =
+      first - 1 <= 0 && last + 1 >= 0 ? 0 : std::min(std::llabs(first - 1), std::llabs(last + 1));
+  const int64_t farthest = std::max(std::llabs(first - 1), std::llabs(last + 1));
+  std::vector<int64_t>& outerHalf = scratch_->outerHalf;
+  std::vector<int64_t>& innerHalf = scratch_->innerHalf;
+  outerHalf.resize(size_t(farthest - nearest + 1));
+  innerHalf.resize(outerHalf.size());
   const bool thin = ix == ox && iy == oy;
-  for (size_t k = 0; k < outerHalf.size(); ++k) {
-    const int64_t dy = first - 1 + int64_t(k);
-    outerHalf[k] = HalfWidth(ox, oy, dy);
-    innerHalf[k] = thin ? outerHalf[k] : HalfWidth(ix, iy, dy);
-  }
-  auto outerAt = [&](int64_t dy) { return outerHalf[size_t(dy - first + 1)]; };
+  HalfWidths(ox, oy, nearest, outerHalf.data(), outerHalf.size());
+  if (thin)
+    innerHalf = outerHalf;
+  else
+    HalfWidths(ix, iy, nearest, innerHalf.data(), innerHalf.size());
+  auto halfAt = [&](const std::vector<int64_t>& half, int64_t dy) {
+    return half[size_t(std::llabs(dy) - nearest)];
+  };
+  auto outerAt = [&](int64_t dy) { return halfAt(outerHalf, dy); };
   auto innerAt = [&](int64_t dy) {  // pixels whose four neighbours are all inside
-    const size_t k = size_t(dy - first + 1);
-    return std::min({innerHalf[k] - 1, innerHalf[k - 1], innerHalf[k + 1]});
+    return std::min(
+        {halfAt(innerHalf, dy) - 1, halfAt(innerHalf, dy - 1), halfAt(innerHalf, dy + 1)});
   };
   for (int64_t dy = std::max(first, dyFirst); dy <= std::min(last, dyLast); ++dy) {
     const int64_t y = y0 + dy;
@@ -276,47 +318,58 @@ void GdiCanvas::FillPolygon(const std::vector<CanvasPoint>& points) {
   for (const CanvasPoint& p : points)
     if (!Finite({p.X, p.Y})) return;
   const Target t = TargetOf(*surface_, DrawableRect());
-  std::vector<std::pair<int64_t, int64_t>> v;  // whole-pixel vertices
+  Scratch& s = *scratch_;
+  auto& v = s.vertices;  // whole-pixel vertices
+  v.clear();
   for (const CanvasPoint& p : points) v.emplace_back(Pix(p.X), Pix(p.Y));
   int64_t yMin = v[0].second, yMax = yMin;
   for (const auto& p : v) yMin = std::min(yMin, p.second), yMax = std::max(yMax, p.second);
-  {
-    int64_t l = v[0].first, r = l;
-    for (const auto& p : v) l = std::min(l, p.first), r = std::max(r, p.first);
-    Touch(l - 1, yMin - 1, r + 1, yMax + 1);
-  }
+  int64_t l = v[0].first, r = l;
+  for (const auto& p : v) l = std::min(l, p.first), r = std::max(r, p.first);
+  Touch(l - 1, yMin - 1, r + 1, yMax + 1);
   yMin = std::max<int64_t>(yMin, t.top);
   yMax = std::min<int64_t>(yMax, t.bottom - 1);
-  if (yMin > yMax) return;
-  // The outline's own pixels are left alone: each edge has one run of them on a row.
-  std::vector<LineSteps> edges;
+  if (yMin > yMax || r < t.left || l >= t.right) return;
+  // The outline's own pixels are left alone: each edge has one run of them on a row. Pixel
+  // centres are inside by the even-odd rule, edges counted half-open in y. Each edge is walked
+  // down from the first row it is seen on.
+  auto& edges = s.edges;
+  auto& wallStart = s.wallStart;
+  auto& crossStart = s.crossStart;
+  edges.clear(), wallStart.clear(), crossStart.clear();
   for (size_t k = 0; k < v.size(); ++k) {
     const auto& a = v[k];
-    const auto& b = v[(k + 1) % v.size()];
-    edges.emplace_back(a.first, a.second, b.first, b.second);
+    const auto& b = v[k + 1 == v.size() ? 0 : k + 1];
+    PolygonEdge& e = edges.emplace_back(a.first, a.second, b.first, b.second);
+    wallStart.push_back(std::max(e.wallTop, yMin));
+    crossStart.push_back(std::max(e.crossTop, yMin));
+    e.StartWalls(wallStart.back());
+    if (e.crossTop < e.crossBottom) e.StartCrossings(crossStart.back());
   }
-  std::vector<double> cross;
-  std::vector<std::pair<int64_t, int64_t>> walls;
+  auto& crossings = s.crossings;
+  auto& walls = s.walls;
   for (int64_t y = yMin; y <= yMax; ++y) {
-    // Pixel centres inside by the even-odd rule, edges counted half-open in y.
-    cross.clear();
+    crossings.clear();
     walls.clear();
-    for (size_t k = 0; k < v.size(); ++k) {
-      auto [ax, ay] = v[k];
-      auto [bx, by] = v[(k + 1) % v.size()];
-      if (std::min(ay, by) <= y && y <= std::max(ay, by))
-        if (auto run = edges[k].RunOnRow(y)) walls.push_back(*run);
-      if (ay == by) continue;
-      if (ay > by) std::swap(ax, bx), std::swap(ay, by);
-      if (y < ay || y >= by) continue;
-      cross.push_back(double(ax) + double(y - ay) * double(bx - ax) / double(by - ay));
+    for (size_t k = 0; k < edges.size(); ++k) {
+      PolygonEdge& e = edges[k];
+      int64_t xa = 0, xb = 0;
+      if (y >= wallStart[k] && y <= e.wallBottom && e.NextWall(xa, xb)) walls.emplace_back(xa, xb);
+      if (y >= crossStart[k] && y < e.crossBottom) {
+        e.NextCrossing(xa, xb);
+        crossings.push_back({xa + xb, xa, xb});
+      }
     }
-    std::sort(cross.begin(), cross.end());
-    std::sort(walls.begin(), walls.end());
+    // A handful each: insertion sorts.
+    for (size_t i = 1; i < crossings.size(); ++i)
+      for (size_t j = i; j > 0 && crossings[j].key < crossings[j - 1].key; --j)
+        std::swap(crossings[j], crossings[j - 1]);
+    for (size_t i = 1; i < walls.size(); ++i)
+      for (size_t j = i; j > 0 && walls[j] < walls[j - 1]; --j) std::swap(walls[j], walls[j - 1]);
     auto wall = walls.begin();
-    for (size_t k = 0; k + 1 < cross.size(); k += 2) {
-      int64_t x = std::max<int64_t>(int64_t(std::ceil(cross[k] - 1e-9)), t.left);
-      const int64_t xb = std::min<int64_t>(int64_t(std::floor(cross[k + 1] + 1e-9)), t.right - 1);
+    for (size_t k = 0; k + 1 < crossings.size(); k += 2) {
+      int64_t x = std::max<int64_t>(crossings[k].ceil, t.left);
+      const int64_t xb = std::min<int64_t>(crossings[k + 1].floor, t.right - 1);
       while (x <= xb) {
         while (wall != walls.end() && wall->second < x) ++wall;
         if (wall == walls.end() || wall->first > xb) {

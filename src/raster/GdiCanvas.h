@@ -64,6 +64,9 @@ class GdiCanvas {
   // as it would without the clip, so a surface painted a piece at a time is the same surface.
   // It applies only while the canvas is bound to that surface.
   void SetClip(const QImage* surface, const QRect& rect);
+  // The clip as set: the surface it applies to (null for none) and its rectangle.
+  const QImage* ClipSurface() const { return clipSurface_; }
+  const QRect& Clip() const { return clip_; }
   // The pixels the canvas may write on its surface now: all of it, or its part in the clip.
   QRect DrawableRect() const;
   // Called before a primitive draws on `surface` with a rectangle that holds every pixel it
@@ -152,8 +155,11 @@ class GdiCanvas {
 
  private:
   struct Fonts;
+  struct Scratch;
   bool Ready();
   void InvalidateSelection();
+  void PolylineOf(const CanvasPoint* points, size_t count);
+  const LogicalFont& Selected() const;
 
   QImage* surface_ = nullptr;
   const QImage* clipSurface_ = nullptr;
@@ -173,8 +179,11 @@ class GdiCanvas {
   double fontSize_ = 9;  // as asked; FontSize() gives the size chosen
   bool fontBold_ = false;
   bool fontItalic_ = false;
-  LogicalFont selected_;
+  // The font Print uses; after a change to the canvas font it is made again when next needed.
+  mutable LogicalFont selected_;
+  mutable bool selectionStale_ = true;
   std::unique_ptr<Fonts> fonts_;
+  std::unique_ptr<Scratch> scratch_;
 };
 
 }  // namespace velmor::platform

@@ -7,8 +7,10 @@
 #include <QTransform>
 #include <algorithm>
 #include <cmath>
-#include <map>
+#include <functional>
+#include <mutex>
 #include <tuple>
+#include <unordered_map>
 
 #include "core/base/NumberRules.h"
 #include "raster/GdiCanvas.h"
@@ -24,6 +26,13 @@ QString ToQString(const std::string& text) {
 // Beyond this many pixels a text is painted directly rather than kept.
 constexpr int64_t kLargestKeptText = 1 << 20;
 constexpr size_t kKeptTexts = 4096;
+
+// Matching, measuring and rasterising a font reach into libraries shared by every canvas, which
+// canvases on other threads may be using: the rare calls that get there take turns.
+std::mutex& FontLibraries() {
+  static std::mutex guard;
+  return guard;
+}
 
 struct PixelRun {
   int dy, xa, xb;  // relative to the corner of the text cell
@@ -66,16 +75,35 @@ struct GdiCanvas::Fonts {
     int ascent = 0;
   };
   using Key = std::tuple<std::string, int32_t, int32_t, bool>;  // face, height, weight, italic
-  std::map<Key, Resolved> resolved;
+  struct KeyHash {
+    size_t operator()(const Key& k) const {
+      size_t h = std::hash<std::string>()(std::get<0>(k));
+      for (size_t v : {size_t(uint32_t(std::get<1>(k))), size_t(uint32_t(std::get<2>(k))),
+                       size_t(std::get<3>(k))})
+        h = (h ^ v) * 0x100000001B3ull;
+      return h;
+    }
+  };
+  std::unordered_map<Key, Resolved, KeyHash> resolved;
   // Per font, escapement and text: the advance width and the glyph pixels.
   using TextKey = std::tuple<Key, int32_t, std::string>;
+  struct TextKeyHash {
+    size_t operator()(const TextKey& k) const {
+      const size_t h = KeyHash()(std::get<0>(k)) ^ std::hash<std::string>()(std::get<2>(k));
+      return (h ^ size_t(uint32_t(std::get<1>(k)))) * 0x100000001B3ull;
+    }
+  };
   struct Laid {
     int width = 0;
-    bool kept = false;
-    std::vector<PixelRun> runs;
-    QRect box;  // where the turned glyphs can reach, from the cell's corner
+    bool kept = false, boxed = false;
+    std::vector<PixelRun> runs;  // by row, top to bottom
+    QRect box;                   // where the turned glyphs can reach, from the cell's corner
   };
-  std::map<TextKey, Laid> laid;
+  std::unordered_map<TextKey, Laid, TextKeyHash> laid;
+  // A text is measured and printed in the same font: the last one resolved is asked again.
+  const Resolved* last = nullptr;
+  LogicalFont lastFont;
+  int32_t lastDefault = 0;
 
   static QFont Base(const LogicalFont& f) {
     QFont font;
@@ -92,9 +120,20 @@ struct GdiCanvas::Fonts {
   }
 
   const Resolved& Resolve(const LogicalFont& f, int32_t defaultHeight) {
+    if (last != nullptr && lastDefault == defaultHeight && lastFont.Height == f.Height &&
+        lastFont.Weight == f.Weight && lastFont.Italic == f.Italic &&
+        lastFont.FaceName == f.FaceName)
+      return *last;
+    const Resolved& r = Find(f, defaultHeight);
+    last = &r, lastFont = f, lastDefault = defaultHeight;
+    return r;
+  }
+
+  const Resolved& Find(const LogicalFont& f, int32_t defaultHeight) {
     const Key key = KeyOf(f, defaultHeight);
     if (auto it = resolved.find(key); it != resolved.end()) return it->second;
-    if (resolved.size() > 512) resolved.clear();
+    if (resolved.size() > 512) resolved.clear(), last = nullptr;
+    const std::lock_guard turn(FontLibraries());
     Resolved r;
     r.font = Base(f);
     const int32_t height = std::get<1>(key);
@@ -118,21 +157,28 @@ struct GdiCanvas::Fonts {
   // The text's width, and, when `withGlyphs`, its pixels unless it is too large to keep.
   const Laid& Lay(const LogicalFont& f, int32_t defaultHeight, const std::string& text,
                   bool withGlyphs) {
-    const Resolved& r = Resolve(f, defaultHeight);
+    return Lay(Resolve(f, defaultHeight), f, defaultHeight, text, withGlyphs);
+  }
+  // With `within` (from the cell's corner), glyphs are rasterised only once their box meets it.
+  const Laid& Lay(const Resolved& r, const LogicalFont& f, int32_t defaultHeight,
+                  const std::string& text, bool withGlyphs, const QRect* within = nullptr) {
     const int32_t escapement = withGlyphs ? f.Escapement % 3600 : 0;
     TextKey key{KeyOf(f, defaultHeight), escapement, text};
     auto it = laid.find(key);
     if (it == laid.end()) {
       if (laid.size() >= kKeptTexts) laid.clear();
       Laid l;
+      const std::lock_guard turn(FontLibraries());
       l.width = QFontMetrics(r.font).horizontalAdvance(ToQString(text));
       it = laid.emplace(std::move(key), std::move(l)).first;
     }
     Laid& l = it->second;
     if (withGlyphs && !l.kept) {
-      const QRect box = GlyphBox(r, escapement, l.width);
-      l.box = box;
-      if (int64_t(box.width()) * box.height() <= kLargestKeptText) {
+      if (!l.boxed) l.box = GlyphBox(r, escapement, l.width), l.boxed = true;
+      const QRect box = l.box;
+      if ((within == nullptr || box.intersects(*within)) &&
+          int64_t(box.width()) * box.height() <= kLargestKeptText) {
+        const std::lock_guard turn(FontLibraries());
         l.runs = GlyphRuns(r.font, r.ascent, escapement / 10.0, box, ToQString(text));
         l.kept = true;
       }
@@ -150,7 +196,8 @@ struct GdiCanvas::Fonts {
   }
 };
 
-GdiCanvas::GdiCanvas(QImage* surface) : surface_(surface), fonts_(std::make_unique<Fonts>()) {
+GdiCanvas::GdiCanvas(QImage* surface)
+    : surface_(surface), fonts_(std::make_unique<Fonts>()), scratch_(std::make_unique<Scratch>()) {
   InvalidateSelection();
 }
 
@@ -198,46 +245,67 @@ LogicalFont GdiCanvas::CanvasFont() const {
 }
 
 void GdiCanvas::InvalidateSelection() {
-  selected_ = CanvasFont();
+  selectionStale_ = true;
+}
+
+const LogicalFont& GdiCanvas::Selected() const {
+  if (selectionStale_) selected_ = CanvasFont(), selectionStale_ = false;
+  return selected_;
 }
 
 LogicalFont GdiCanvas::SelectFont(const LogicalFont& font) {
-  LogicalFont previous = selected_;
+  LogicalFont previous = Selected();
   selected_ = font;
   return previous;
 }
 
 int GdiCanvas::TextWidth(const std::string& text) const {
   if (text.empty()) return 0;
-  return fonts_->Lay(selected_, CellHeightForPoints(12), text, false).width;
+  return fonts_->Lay(Selected(), CellHeightForPoints(12), text, false).width;
 }
 
 int GdiCanvas::TextHeight(const std::string&) const {
-  return fonts_->Resolve(selected_, CellHeightForPoints(12)).cellHeight;
+  return fonts_->Resolve(Selected(), CellHeightForPoints(12)).cellHeight;
 }
 
 void GdiCanvas::Print(const std::string& text) {
   const int32_t defaultHeight = CellHeightForPoints(12);
-  const auto& f = fonts_->Resolve(selected_, defaultHeight);
+  const LogicalFont& selected = Selected();
+  const auto& f = fonts_->Resolve(selected, defaultHeight);
   if (!text.empty() && std::isfinite(currentX_) && std::isfinite(currentY_) && Ready()) {
     const double x = RoundHalfEven(currentX_), y = RoundHalfEven(currentY_);
     const QRgb color = 0xFF000000u | ((foreColor_ & 0xFFu) << 16) | (foreColor_ & 0xFF00u) |
                        ((foreColor_ >> 16) & 0xFFu);
-    const auto& laid = fonts_->Lay(selected_, defaultHeight, text, true);
     const int64_t cx = int64_t(std::clamp(x, -1e9, 1e9)), cy = int64_t(std::clamp(y, -1e9, 1e9));
-    Touch(cx + laid.box.left(), cy + laid.box.top(), cx + laid.box.right(), cy + laid.box.bottom());
     const QRect drawable = DrawableRect();
-    if (laid.kept) {
+    // A text the canvas cannot show now is not rasterised yet: a band of a refresh sees only
+    // some of the texts.
+    const QRect seen = drawable.translated(-int(cx), -int(cy));
+    const auto& laid = fonts_->Lay(f, selected, defaultHeight, text, true, &seen);
+    Touch(cx + laid.box.left(), cy + laid.box.top(), cx + laid.box.right(), cy + laid.box.bottom());
+    if (!laid.box.intersects(seen)) {
+      // The glyphs stay inside their box.
+    } else if (laid.kept) {
       auto* bits = reinterpret_cast<QRgb*>(surface_->bits());
       const int64_t stride = surface_->bytesPerLine() / 4;
-      for (const PixelRun& run : laid.runs) {
-        const int64_t row = cy + run.dy;
-        if (row < drawable.top() || row > drawable.bottom()) continue;
-        const int64_t xa = std::max<int64_t>(cx + run.xa, drawable.left());
-        const int64_t xb = std::min<int64_t>(cx + run.xb, drawable.right());
+      auto run = std::lower_bound(laid.runs.begin(), laid.runs.end(), int64_t(drawable.top()) - cy,
+                                  [](const PixelRun& r, int64_t dy) { return int64_t(r.dy) < dy; });
+      const auto end = laid.runs.end();
+      if (cx + laid.box.left() >= drawable.left() && cx + laid.box.right() <= drawable.right()) {
+        // Every run lies across the drawable columns: only the rows need a look.
+        for (; run != end && cy + run->dy <= drawable.bottom(); ++run) {
+          QRgb* row = bits + (cy + run->dy) * stride + cx;
+          for (QRgb *p = row + run->xa, *last = row + run->xb; p <= last; ++p) *p = color;
+        }
+      }
+      for (; run != end && cy + run->dy <= drawable.bottom(); ++run) {
+        const int64_t row = cy + run->dy;
+        const int64_t xa = std::max<int64_t>(cx + run->xa, drawable.left());
+        const int64_t xb = std::min<int64_t>(cx + run->xb, drawable.right());
         if (xa <= xb) raster::Fill32(bits + row * stride + xa, bits + row * stride + xb + 1, color);
       }
     } else {
+      const std::lock_guard turn(FontLibraries());
       QPainter painter(surface_);
       painter.setClipRect(drawable);
       painter.setRenderHint(QPainter::Antialiasing, false);
@@ -245,7 +313,7 @@ void GdiCanvas::Print(const std::string& text) {
       painter.setFont(f.font);
       painter.setPen(QColor::fromRgb(color));
       painter.translate(x, y);
-      if (selected_.Escapement % 3600 != 0) painter.rotate(-selected_.Escapement / 10.0);
+      if (selected.Escapement % 3600 != 0) painter.rotate(-selected.Escapement / 10.0);
       painter.drawText(QPointF(0, f.ascent), ToQString(text));
     }
   }

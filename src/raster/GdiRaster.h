@@ -25,9 +25,20 @@ namespace velmor::platform::raster {
 // Far enough outside any surface, small enough that the line arithmetic stays in 64 bits.
 constexpr int64_t kCoordLimit = int64_t{1} << 29;
 
+// RoundHalfEven of a finite value, inline: below 2^52 adding and taking away 2^52 rounds to
+// the nearest integer, a half to even, as nearbyint does in the default rounding mode.
+inline double RoundFinite(double v) {
+  const double a = std::fabs(v);
+  if (!(a < 0x1p52)) return v;
+  return std::copysign((a + 0x1p52) - 0x1p52, v);
+}
+
 inline int64_t Pix(double v) {
+  if (!std::isfinite(v))
+    return static_cast<int64_t>(
+        std::clamp(RoundHalfEven(v), double(-kCoordLimit), double(kCoordLimit)));
   return static_cast<int64_t>(
-      std::clamp(RoundHalfEven(v), double(-kCoordLimit), double(kCoordLimit)));
+      std::clamp(RoundFinite(v), double(-kCoordLimit), double(kCoordLimit)));
 }
 
 inline bool Finite(std::initializer_list<double> values) {
@@ -170,31 +181,39 @@ struct Brush {
 // 9-6-3-6, dash-dot-dot 9-3-3-3-3-3.
 class PenPattern {
  public:
-  explicit PenPattern(int16_t style) {
-    static constexpr std::array<std::array<int, 6>, 5> kRuns = {{{24, 0, 0, 0, 0, 0},
-                                                                 {18, 6, 0, 0, 0, 0},
-                                                                 {3, 3, 0, 0, 0, 0},
-                                                                 {9, 6, 3, 6, 0, 0},
-                                                                 {9, 3, 3, 3, 3, 3}}};
-    solid_ = style < kDash || style > kDashDotDot;
-    if (solid_) return;
-    // Every pattern's period divides 24: repeat it to 24 so that the modulo is by a constant.
-    int i = 0;
-    while (i < kPeriod) {
-      bool on = true;
-      for (int run : kRuns[style]) {
-        for (int k = 0; k < run; ++k) on_[i++] = on;
-        on = !on;
-      }
-    }
-  }
+  static constexpr int kPeriod = 24;
+  explicit PenPattern(int16_t style)
+      : solid_(style < kDash || style > kDashDotDot), on_(kPatterns[solid_ ? 0 : style]) {}
   bool Solid() const { return solid_; }
   bool On(int64_t index) const { return solid_ || on_[index % kPeriod]; }
+  // On(k) for a phase k in [0, kPeriod).
+  bool OnAt(int phase) const { return solid_ || on_[size_t(phase)]; }
 
  private:
-  static constexpr int kPeriod = 24;
+  using Pattern = std::array<bool, kPeriod>;
+  // Every pattern's period divides 24: each is repeated to 24 so that the modulo is by a
+  // constant. Worked out once rather than for every line.
+  static constexpr std::array<Pattern, 5> kPatterns = [] {
+    constexpr std::array<std::array<int, 6>, 5> kRuns = {{{24, 0, 0, 0, 0, 0},
+                                                          {18, 6, 0, 0, 0, 0},
+                                                          {3, 3, 0, 0, 0, 0},
+                                                          {9, 6, 3, 6, 0, 0},
+                                                          {9, 3, 3, 3, 3, 3}}};
+    std::array<Pattern, 5> patterns{};
+    for (size_t style = 0; style < kRuns.size(); ++style) {
+      int i = 0;
+      while (i < kPeriod) {
+        bool on = true;
+        for (int run : kRuns[style]) {
+          for (int k = 0; k < run; ++k) patterns[style][size_t(i++)] = on;
+          on = !on;
+        }
+      }
+    }
+    return patterns;
+  }();
   bool solid_ = true;
-  std::array<bool, kPeriod> on_{};
+  const Pattern& on_;
 };
 
 // The pixels of the line from (x0, y0) to (x1, y1), both ends included: step i along the longer
@@ -235,6 +254,106 @@ struct LineSteps {
   }
 };
 
+// floor(N / d) and its remainder while N moves by a fixed step, without a division per step.
+struct DivStepper {
+  int64_t q = 0, r = 0, sq = 0, sr = 0, d = 1;
+  void Start(int64_t numerator, int64_t step, int64_t divisor) {  // divisor > 0
+    d = divisor;
+    q = FloorDiv(numerator, d), r = numerator - q * d;
+    sq = FloorDiv(step, d), sr = step - sq * d;
+  }
+  void Next() {  // without a branch: the carries come in no order a predictor could learn
+    q += sq, r += sr;
+    const int64_t carry = r >= d ? 1 : 0;
+    q += carry, r -= d & -carry;
+  }
+  int64_t Floor() const { return q; }
+  int64_t Ceil() const { return q + (r != 0 ? 1 : 0); }
+};
+
+// One edge of a filled polygon walked a row at a time, from a first row downwards: the run of
+// the pixels Line draws for it on each row (its "wall"), and where it crosses the row as the
+// ceiling and floor of x. Both come out exactly as LineSteps::RunOnRow and the rounded double
+// crossing ax + (y - ay) (bx - ax) / (by - ay) would give them.
+class PolygonEdge {
+ public:
+  // Rows holding pixels of the edge, and the rows [crossTop, crossBottom) it crosses.
+  int64_t wallTop = 0, wallBottom = -1, crossTop = 0, crossBottom = 0;
+
+  PolygonEdge(int64_t ax, int64_t ay, int64_t bx, int64_t by) : line_(ax, ay, bx, by) {
+    const int64_t b1 = line_.b0 + line_.sb * line_.db;
+    if (line_.xMajor)
+      wallTop = std::min(line_.b0, b1), wallBottom = std::max(line_.b0, b1);
+    else
+      wallTop = line_.a0, wallBottom = line_.a0 + line_.n;
+    if (ay > by) std::swap(ax, bx), std::swap(ay, by);
+    ax_ = ax, ay_ = ay, dx_ = bx - ax, dy_ = by - ay;
+    if (dy_ != 0) crossTop = ay, crossBottom = by;
+    // Within these extents the double crossing is never within its rounding error of a whole
+    // pixel unless it is one, so exact integers give the same ceiling and floor.
+    exact_ = dy_ <= (int64_t{1} << 20) && std::llabs(dx_) <= (int64_t{1} << 26);
+  }
+
+  void StartWalls(int64_t y) {
+    if (line_.xMajor) {
+      if (line_.db == 0) return;
+      // Row m runs over the steps from ceil((2m - 1) n / 2db) to ceil((2m + 1) n / 2db) - 1, so
+      // one of the two bounds is the other one of the row before: only the new one is stepped.
+      const int64_t m = (y - line_.b0) * line_.sb, n = line_.n;
+      const int64_t ahead = line_.sb > 0 ? 2 * m + 1 : 2 * m - 1, behind = 4 * m - ahead;
+      low_.Start(ahead * n, 2 * n * line_.sb, 2 * line_.db);
+      DivStepper first;
+      first.Start(behind * n, 0, 2 * line_.db);
+      behind_ = first.Ceil();
+    } else {
+      const int64_t i = y - line_.a0;
+      low_.Start(2 * i * line_.db + line_.n, 2 * line_.db, 2 * line_.n);
+    }
+  }
+  // The wall on the current row (from StartWalls onwards, one row per call); false when none.
+  bool NextWall(int64_t& xa, int64_t& xb) {
+    if (line_.xMajor) {
+      if (line_.db == 0) {
+        xa = line_.a0, xb = line_.a0 + line_.n;
+        return true;
+      }
+      const int64_t ahead = low_.Ceil();
+      const int64_t lo = std::max<int64_t>(0, line_.sb > 0 ? behind_ : ahead),
+                    hi = std::min(line_.n, (line_.sb > 0 ? ahead : behind_) - 1);
+      behind_ = ahead;
+      low_.Next();
+      xa = line_.a0 + lo, xb = line_.a0 + hi;
+      return lo <= hi;
+    }
+    xa = xb = line_.b0 + line_.sb * low_.Floor();
+    low_.Next();
+    return true;
+  }
+
+  void StartCrossings(int64_t y) {
+    row_ = y;
+    if (exact_) cross_.Start((y - ay_) * dx_, dx_, dy_);
+  }
+  // Ceiling and floor of the crossing on the current row, one row per call.
+  void NextCrossing(int64_t& ceil, int64_t& floor) {
+    if (exact_) {
+      ceil = ax_ + cross_.Ceil(), floor = ax_ + cross_.Floor();
+      cross_.Next();
+      return;
+    }
+    const double c = double(ax_) + double(row_ - ay_) * double(dx_) / double(dy_);
+    ceil = int64_t(std::ceil(c - 1e-9)), floor = int64_t(std::floor(c + 1e-9));
+    ++row_;
+  }
+
+ private:
+  LineSteps line_;
+  DivStepper low_, cross_;
+  int64_t behind_ = 0;
+  int64_t ax_ = 0, ay_ = 0, dx_ = 0, dy_ = 0, row_ = 0;
+  bool exact_ = true;
+};
+
 // The pixels of the line inside [left, right) x [top, bottom), as sink(x, y, index) with index
 // counted from (x0, y0).
 template <typename Sink>
@@ -257,7 +376,43 @@ void ForLinePixels(int64_t x0, int64_t y0, int64_t x1, int64_t y1, const Target&
     else
       sink(b, a, line.reversed ? n - i : i);
     rem += 2 * db;
-    if (rem >= twoN) ++m, rem -= twoN;
+    const int64_t carry = rem >= twoN ? 1 : 0;  // without a branch, as in DivStepper
+    m += carry, rem -= twoN & -carry;
+  }
+}
+
+// The pixels of the line as ForLinePixels finds them, as sink(offset, index): the offset of the
+// pixel in the surface, stepped along rather than worked out for each pixel, and its index
+// counted from (x0, y0).
+template <typename Sink>
+void ForLineOffsets(int64_t x0, int64_t y0, int64_t x1, int64_t y1, const Target& t, Sink&& sink) {
+  // The line lies within the box of its ends: off the target, it costs no division.
+  if (std::max(y0, y1) < t.top || std::min(y0, y1) >= t.bottom || std::max(x0, x1) < t.left ||
+      std::min(x0, x1) >= t.right)
+    return;
+  const LineSteps line(x0, y0, x1, y1);
+  const auto [a0, b0, n, db, sb] = std::tuple{line.a0, line.b0, line.n, line.db, line.sb};
+  const int64_t aLo = line.xMajor ? t.left : t.top, aHi = (line.xMajor ? t.right : t.bottom) - 1;
+  const int64_t bLo = line.xMajor ? t.top : t.left, bHi = (line.xMajor ? t.bottom : t.right) - 1;
+  auto [lo, hi] = line.StepsWithin(sb > 0 ? bLo - b0 : b0 - bHi, sb > 0 ? bHi - b0 : b0 - bLo);
+  lo = std::max<int64_t>(lo, aLo - a0);
+  hi = std::min<int64_t>(hi, aHi - a0);
+  if (lo > hi) return;
+  const int64_t twoN = 2 * std::max<int64_t>(n, 1);
+  const int64_t num = 2 * lo * db + n;
+  const int64_t m = FloorDiv(num, twoN);
+  int64_t rem = num - m * twoN;
+  const int64_t a = a0 + lo, b = b0 + sb * m;
+  int64_t at = line.xMajor ? b * t.stride + a : a * t.stride + b;
+  const int64_t major = line.xMajor ? 1 : t.stride, minor = line.xMajor ? sb * t.stride : sb;
+  int64_t index = line.reversed ? n - lo : lo;
+  const int64_t along = line.reversed ? -1 : 1;
+  for (int64_t i = lo; i <= hi; ++i) {
+    sink(at, index);
+    at += major, index += along;
+    rem += 2 * db;
+    const int64_t carry = rem >= twoN ? 1 : 0;  // without a branch, as in DivStepper
+    at += minor & -carry, rem -= twoN & -carry;
   }
 }
 
@@ -311,7 +466,31 @@ void ForCapsuleSpans(int64_t x0, int64_t y0, int64_t x1, int64_t y1, int width, 
 inline int64_t HalfWidth(double rx, double ry, int64_t dy) {
   if (rx <= 0 || ry <= 0 || double(std::llabs(dy)) > ry) return -1;
   const double q = double(dy) / ry;
-  return int64_t(std::floor(rx * std::sqrt(std::max(0.0, 1 - q * q)) + 1e-9));
+  // Positive, so truncating is the floor (and needs no call into the maths library).
+  return int64_t(rx * std::sqrt(std::max(0.0, 1 - q * q)) + 1e-9);
+}
+
+// HalfWidth for rows from, from + 1, ... (from >= 0) into out[0..count), two rows at a time
+// with the same roundings.
+inline void HalfWidths(double rx, double ry, int64_t from, int64_t* out, size_t count) {
+  size_t k = 0;
+#if defined(__SSE2__)
+  if (rx > 0 && ry > 0 && rx < 2e9 && from >= 0) {  // the widths fit 32 bits
+    const __m128d vrx = _mm_set1_pd(rx), vry = _mm_set1_pd(ry), one = _mm_set1_pd(1.0);
+    const __m128d zero = _mm_setzero_pd(), eps = _mm_set1_pd(1e-9);
+    for (; k + 2 <= count; k += 2) {
+      const int64_t d0 = from + int64_t(k), d1 = d0 + 1;
+      const __m128d dy = _mm_set_pd(double(d1), double(d0));
+      const __m128d q = _mm_div_pd(dy, vry);
+      const __m128d inside = _mm_max_pd(_mm_sub_pd(one, _mm_mul_pd(q, q)), zero);
+      const __m128i w = _mm_cvttpd_epi32(_mm_add_pd(_mm_mul_pd(vrx, _mm_sqrt_pd(inside)), eps));
+      const int32_t w0 = _mm_cvtsi128_si32(w), w1 = _mm_cvtsi128_si32(_mm_srli_si128(w, 4));
+      out[k] = double(d0) > ry ? -1 : w0;
+      out[k + 1] = double(d1) > ry ? -1 : w1;
+    }
+  }
+#endif
+  for (; k < count; ++k) out[k] = HalfWidth(rx, ry, from + int64_t(k));
 }
 
 struct RowSpan {
@@ -343,3 +522,19 @@ inline Target TargetOf(QImage& image, const QRect& clip) {
 }
 
 }  // namespace velmor::platform::raster
+
+namespace velmor::platform {
+
+// Buffers a canvas keeps between primitives so that drawing does not allocate.
+struct GdiCanvas::Scratch {
+  struct Crossing {
+    int64_t key, ceil, floor;  // key orders crossings as their exact x would
+  };
+  std::vector<std::pair<int64_t, int64_t>> vertices, walls;
+  std::vector<raster::PolygonEdge> edges;
+  std::vector<int64_t> wallStart, crossStart;
+  std::vector<Crossing> crossings;
+  std::vector<int64_t> outerHalf, innerHalf;
+};
+
+}  // namespace velmor::platform

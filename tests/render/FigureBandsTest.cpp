@@ -1,0 +1,254 @@
+// The refresh shared out in bands must be the one-thread refresh: the same pixels, the same state
+// left behind, the clip kept and put back, and the touch handler told before any pixel changes.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <thread>
+
+#include "raster/CanvasPixels.h"
+#include "render/FigureBands.h"
+#include "render/FigureRenderer.h"
+
+namespace velmor {
+namespace {
+
+using platform::GdiCanvas;
+using test::ChangedArea;
+using test::Differences;
+using test::Noise;
+
+// Figures of every kind and style, crowded and over the picture's edges.
+FigureTable Crowd(int width, int height, unsigned seed) {
+  FigureTable table;
+  std::mt19937 gen(seed);
+  auto uniform = [&gen](double lo, double hi) {
+    return std::uniform_real_distribution<double>(lo, hi)(gen);
+  };
+  auto pick = [&gen](int n) { return int16_t(std::uniform_int_distribution<int>(0, n - 1)(gen)); };
+  const char* texts[] = {"文字列", "ABC-123", "注意", "寸法 120mm"};
+  for (int row = 1; row <= 210; ++row) {
+    auto& cells = table.cells[row];
+    const double x = uniform(-30, width + 30), y = uniform(-30, height + 30);
+    const int32_t color = int32_t(gen() & 0xFFFFFF), back = int32_t(gen() & 0xFFFFFF);
+    const int16_t lineWidth = pick(3) == 0 ? int16_t(2 + pick(5)) : int16_t(1);
+    switch (row % 7) {
+      case 0:
+        cells = {int16_t(1),
+                 x,
+                 y,
+                 x + uniform(-150, 150),
+                 y + uniform(-150, 150),
+                 lineWidth,
+                 pick(6),
+                 color,
+                 back,
+                 int16_t(1),
+                 int16_t(pick(2))};
+        break;
+      case 1:
+        cells = {int16_t(2), x,     y,    x + uniform(-90, 90), y + uniform(-70, 70), lineWidth,
+                 pick(6),    color, back, int16_t(pick(8))};
+        break;
+      case 2:
+        cells = {int16_t(3), x,     y,    uniform(2, 70),   TaggedValue{},    lineWidth,
+                 pick(6),    color, back, int16_t(pick(8)), uniform(0.2, 3.0)};
+        break;
+      case 3:
+        cells = {int16_t(4),
+                 x,
+                 y,
+                 std::string(texts[pick(4)]),
+                 std::string("IPAGothic"),
+                 9.0 + pick(4) * 3,
+                 pick(2) == 0,
+                 color,
+                 back,
+                 int16_t(pick(8)),
+                 uniform(-180, 180),
+                 pick(2) == 0};
+        break;
+      case 4:
+        cells = {int16_t(fig::kMosaic), x, y, x + uniform(-80, 80), y + uniform(-60, 60),
+                 double(4 + pick(6))};
+        break;
+      case 5:
+        cells = {int16_t(fig::kMarker),
+                 x,
+                 y,
+                 int16_t(row),
+                 std::string("IPAGothic"),
+                 10.0,
+                 false,
+                 color,
+                 back,
+                 TaggedValue{},
+                 uniform(6, 14),
+                 false};
+        break;
+      default:
+        cells = {int16_t(fig::kHighlight),
+                 x,
+                 y,
+                 x + uniform(-100, 100),
+                 y + uniform(-50, 50),
+                 double(4 + pick(12)),
+                 TaggedValue{},
+                 int32_t(0x80FF80 | (gen() & 0x7F7F7F)),
+                 TaggedValue{},
+                 TaggedValue{},
+                 int16_t(pick(2))};
+        break;
+    }
+  }
+  table.FigureCount = 210;
+  return table;
+}
+
+// A refresh's surface, canvas and shared state, from a start that is not the default one.
+struct Refresh {
+  QImage surface;
+  GdiCanvas canvas{&surface};
+  Settings settings;
+  WorkArea work;
+  DragState drag;
+  PanelState panel;
+  TextState text;
+
+  explicit Refresh(const QImage& start) : surface(start) {
+    settings.Set(slot::kWingAngle, 25.0);
+    settings.Set(slot::kWingLength, 14.0);
+    canvas.SetTwipsPerPixelX(12);  // a 120-dpi screen: every font comes out larger
+    canvas.SetFontName("IPAGothic");
+    canvas.SetFontSize(11);
+    canvas.SetCurrentX(7), canvas.SetCurrentY(9);
+    canvas.SetDrawMode(platform::kXorPen);
+    drag.StartX = 3, drag.EndY = 5;
+    panel.ToolMode = 2, panel.PenColor = 0x123456;
+    work.WorkAngle = 12;
+  }
+  void Draw(bool inBands, const FigureTable& figures, int16_t zoom, const QImage& picture) {
+    (inBands ? RedrawFiguresInBands : RedrawFigures)(canvas, figures, zoom, settings, work, drag,
+                                                     panel, text, &picture);
+  }
+};
+
+void ExpectSameState(const Refresh& a, const Refresh& b) {
+  EXPECT_EQ(a.canvas.DrawMode(), b.canvas.DrawMode());
+  EXPECT_EQ(a.canvas.DrawStyle(), b.canvas.DrawStyle());
+  EXPECT_EQ(a.canvas.DrawWidth(), b.canvas.DrawWidth());
+  EXPECT_EQ(a.canvas.ForeColor(), b.canvas.ForeColor());
+  EXPECT_EQ(a.canvas.FillColor(), b.canvas.FillColor());
+  EXPECT_EQ(a.canvas.FillStyle(), b.canvas.FillStyle());
+  EXPECT_EQ(a.canvas.CurrentX(), b.canvas.CurrentX());
+  EXPECT_EQ(a.canvas.CurrentY(), b.canvas.CurrentY());
+  EXPECT_EQ(a.canvas.FontName(), b.canvas.FontName());
+  EXPECT_EQ(a.canvas.FontSize(), b.canvas.FontSize());
+  EXPECT_EQ(a.canvas.FontBold(), b.canvas.FontBold());
+  EXPECT_EQ(a.canvas.FontItalic(), b.canvas.FontItalic());
+  EXPECT_EQ(a.canvas.CanvasFont(), b.canvas.CanvasFont());
+  EXPECT_EQ(a.canvas.ClipSurface() == &a.surface, b.canvas.ClipSurface() == &b.surface);
+  EXPECT_EQ(a.canvas.Clip(), b.canvas.Clip());
+  for (size_t k = 0; k < a.work.WorkPoints.size(); ++k) {
+    EXPECT_EQ(a.work.WorkPoints[k].X, b.work.WorkPoints[k].X) << k;
+    EXPECT_EQ(a.work.WorkPoints[k].Y, b.work.WorkPoints[k].Y) << k;
+  }
+  EXPECT_EQ(a.work.WorkIndex, b.work.WorkIndex);
+  EXPECT_EQ(a.work.WorkX, b.work.WorkX);
+  EXPECT_EQ(a.work.WorkY, b.work.WorkY);
+  EXPECT_EQ(a.work.WorkAngle, b.work.WorkAngle);
+  EXPECT_EQ(a.work.WorkRadians, b.work.WorkRadians);
+  EXPECT_EQ(a.work.WorkWidth, b.work.WorkWidth);
+  EXPECT_EQ(a.work.WorkHeight, b.work.WorkHeight);
+  EXPECT_EQ(a.drag.DrawX1, b.drag.DrawX1);
+  EXPECT_EQ(a.drag.DrawY1, b.drag.DrawY1);
+  EXPECT_EQ(a.drag.DrawX2, b.drag.DrawX2);
+  EXPECT_EQ(a.drag.DrawY2, b.drag.DrawY2);
+  EXPECT_EQ(a.drag.StartX, b.drag.StartX);
+  EXPECT_EQ(a.drag.EndY, b.drag.EndY);
+  EXPECT_EQ(a.panel.PenColor, b.panel.PenColor);
+  EXPECT_EQ(a.panel.BrushColor, b.panel.BrushColor);
+  EXPECT_EQ(a.panel.BrushStyle, b.panel.BrushStyle);
+  EXPECT_EQ(a.panel.ToolMode, b.panel.ToolMode);
+  EXPECT_EQ(a.text.TextFont, b.text.TextFont);
+  EXPECT_EQ(a.text.TextSize, b.text.TextSize);
+  EXPECT_EQ(a.text.TextBold, b.text.TextBold);
+  EXPECT_EQ(a.text.TextItalic, b.text.TextItalic);
+  EXPECT_EQ(a.text.TextEscapement, b.text.TextEscapement);
+  EXPECT_EQ(a.text.TextString, b.text.TextString);
+}
+
+TEST(FigureBands, SamePixelsAndStateAsOneThreadAtEveryZoom) {
+  const QImage picture = Noise(420, 300, 5);
+  // Refreshed again with other figures: the bands' canvases keep their fonts between refreshes.
+  for (unsigned seed : {1u, 2u, 1u}) {
+    const FigureTable figures = Crowd(picture.width(), picture.height(), seed);
+    for (int16_t zoom : {100, 200, 300}) {
+      const QImage start = Noise(picture.width() * zoom / 100, picture.height() * zoom / 100, seed);
+      Refresh one(start), bands(start);
+      one.Draw(false, figures, zoom, picture);
+      bands.Draw(true, figures, zoom, picture);
+      EXPECT_EQ(Differences(one.surface, bands.surface), 0) << "seed " << seed << " zoom " << zoom;
+      ExpectSameState(one, bands);
+    }
+  }
+}
+
+TEST(FigureBands, ClippedAndSmallAreasComeOutAsWithOneThread) {
+  const QImage picture = Noise(500, 380, 6);
+  const FigureTable figures = Crowd(picture.width(), picture.height(), 3);
+  for (const QRect& clip : {QRect(37, 21, 400, 330), QRect(-50, 100, 900, 90), QRect(5, 5, 60, 40),
+                            QRect(0, 0, 500, 1)}) {
+    Refresh one(picture), bands(picture);
+    one.canvas.SetClip(&one.surface, clip);
+    bands.canvas.SetClip(&bands.surface, clip);
+    one.Draw(false, figures, 100, picture);
+    bands.Draw(true, figures, 100, picture);
+    EXPECT_EQ(Differences(one.surface, bands.surface), 0) << clip.x() << "," << clip.y();
+    EXPECT_TRUE((clip & picture.rect()).contains(ChangedArea(picture, bands.surface)));
+    ExpectSameState(one, bands);
+  }
+}
+
+TEST(FigureBands, TouchHandlerHearsOfTheAreaBeforeAnyPixelChangesOnTheCallingThread) {
+  const QImage picture = Noise(480, 320, 8);
+  Refresh bands(picture);
+  const QRect clip(20, 30, 400, 250);
+  bands.canvas.SetClip(&bands.surface, clip);
+  QRect touched;
+  bool changedBeforeTold = false, otherThread = false;
+  const auto caller = std::this_thread::get_id();
+  bands.canvas.SetTouchHandler(&bands.surface, [&](const QRect& r) {
+    if (touched.isNull() && Differences(bands.surface, picture) != 0) changedBeforeTold = true;
+    if (std::this_thread::get_id() != caller) otherThread = true;
+    touched |= r;
+  });
+  bands.Draw(true, Crowd(picture.width(), picture.height(), 4), 100, picture);
+  EXPECT_FALSE(changedBeforeTold);
+  EXPECT_FALSE(otherThread);
+  const QRect changed = ChangedArea(picture, bands.surface);
+  EXPECT_FALSE(changed.isEmpty());
+  EXPECT_TRUE(touched.contains(changed));
+  EXPECT_TRUE(clip.contains(changed));
+}
+
+TEST(FigureBands, ATextFirstSeenOutsideTheClipPrintsWholeLater) {
+  QImage fresh = Noise(200, 120, 2), reused = fresh.copy();
+  GdiCanvas first(&fresh), second(&reused);
+  for (GdiCanvas* canvas : {&first, &second}) {
+    canvas->SelectFont({"IPAGothic", 20, 300, 0, false});
+    canvas->SetForeColor(0x0000FF);
+  }
+  second.SetClip(&reused, QRect(150, 0, 50, 10));  // nowhere near the text
+  second.SetCurrentX(20), second.SetCurrentY(60);
+  second.Print("回転 Wg");
+  second.SetClip(&reused, QRect());
+  second.SetCurrentX(20), second.SetCurrentY(60);
+  second.Print("回転 Wg");
+  first.SetCurrentX(20), first.SetCurrentY(60);
+  first.Print("回転 Wg");
+  EXPECT_FALSE(ChangedArea(Noise(200, 120, 2), fresh).isEmpty());
+  EXPECT_EQ(Differences(fresh, reused), 0);
+}
+
+}  // namespace
+}  // namespace velmor
