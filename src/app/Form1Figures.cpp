@@ -8,6 +8,7 @@
 #include "core/edit/TrimExtend.h"
 #include "core/model/ControlIndexes.h"
 #include "platform/Modal.h"
+#include "render/FigureBands.h"
 #include "render/FigureRenderer.h"
 #include "view/CanvasWidget.h"
 
@@ -76,8 +77,8 @@ void Form1::RedrawFigures() {
   if (Picture2->PaintsOnDemand() && Picture2->HasPicture())
     RefreshShownPart();
   else
-    velmor::RedrawFigures(Canvas(), figures, view.ZoomPercent, settings, work, drag, panel, text,
-                          Picture2->HasPicture() ? &Picture2->Picture() : nullptr);
+    RedrawFiguresInBands(Canvas(), figures, view.ZoomPercent, settings, work, drag, panel, text,
+                         Picture2->HasPicture() ? &Picture2->Picture() : nullptr);
   Picture2->SurfaceChanged();
 }
 

@@ -5,6 +5,7 @@
 
 #include "app/Form1.h"
 #include "raster/GdiCanvas.h"
+#include "render/FigureBands.h"
 #include "render/FigureRenderer.h"
 #include "view/CanvasWidget.h"
 #include "view/StretchCopy.h"
@@ -47,8 +48,8 @@ void Form1::RefreshShownPart() {
     DragState drag = source->drag;
     PanelState panel = source->panel;
     TextState text = source->text;
-    velmor::RedrawFigures(*canvas, source->figures, source->zoom, source->settings, work, drag,
-                          panel, text, &source->picture);
+    RedrawFiguresInBands(*canvas, source->figures, source->zoom, source->settings, work, drag,
+                         panel, text, &source->picture);
     canvas->SetClip(&surface, QRect());
     canvas->Bind(nullptr);
   };
@@ -69,8 +70,8 @@ void Form1::RefreshShownPart() {
       canvas.SetClip(&surface, QRect());
     }
   } restore{*this, canvas, surface};
-  velmor::RedrawFigures(canvas, figures, view.ZoomPercent, settings, work, drag, panel, text,
-                        &Picture2->Picture());
+  RedrawFiguresInBands(canvas, figures, view.ZoomPercent, settings, work, drag, panel, text,
+                       &Picture2->Picture());
 }
 
 }  // namespace velmor
