@@ -239,6 +239,13 @@ struct LineSteps {
     return {std::max<int64_t>(0, CeilDiv(2 * std::max<int64_t>(mLo, 0) * n - n, 2 * db)),
             std::min(n, CeilDiv((2 * mHi + 1) * n, 2 * db) - 1)};
   }
+  // First and last step whose pixel lies on the target's bounds (empty when first > last).
+  std::pair<int64_t, int64_t> StepsOn(const Target& t) const {
+    const int64_t aLo = xMajor ? t.left : t.top, aHi = (xMajor ? t.right : t.bottom) - 1;
+    const int64_t bLo = xMajor ? t.top : t.left, bHi = (xMajor ? t.bottom : t.right) - 1;
+    auto [lo, hi] = StepsWithin(sb > 0 ? bLo - b0 : b0 - bHi, sb > 0 ? bHi - b0 : b0 - bLo);
+    return {std::max<int64_t>(lo, aLo - a0), std::min<int64_t>(hi, aHi - a0)};
+  }
   // The run of pixels the line has on row y, if any.
   std::optional<std::pair<int64_t, int64_t>> RunOnRow(int64_t y) const {
     if (xMajor) {
@@ -360,11 +367,7 @@ template <typename Sink>
 void ForLinePixels(int64_t x0, int64_t y0, int64_t x1, int64_t y1, const Target& t, Sink&& sink) {
   const LineSteps line(x0, y0, x1, y1);
   const auto [a0, b0, n, db, sb] = std::tuple{line.a0, line.b0, line.n, line.db, line.sb};
-  const int64_t aLo = line.xMajor ? t.left : t.top, aHi = (line.xMajor ? t.right : t.bottom) - 1;
-  const int64_t bLo = line.xMajor ? t.top : t.left, bHi = (line.xMajor ? t.bottom : t.right) - 1;
-  auto [lo, hi] = line.StepsWithin(sb > 0 ? bLo - b0 : b0 - bHi, sb > 0 ? bHi - b0 : b0 - bLo);
-  lo = std::max<int64_t>(lo, aLo - a0);
-  hi = std::min<int64_t>(hi, aHi - a0);
+  const auto [lo, hi] = line.StepsOn(t);
   if (lo > hi) return;
   const int64_t twoN = 2 * std::max<int64_t>(n, 1);
   int64_t num = 2 * lo * db + n;
@@ -392,11 +395,7 @@ void ForLineOffsets(int64_t x0, int64_t y0, int64_t x1, int64_t y1, const Target
     return;
   const LineSteps line(x0, y0, x1, y1);
   const auto [a0, b0, n, db, sb] = std::tuple{line.a0, line.b0, line.n, line.db, line.sb};
-  const int64_t aLo = line.xMajor ? t.left : t.top, aHi = (line.xMajor ? t.right : t.bottom) - 1;
-  const int64_t bLo = line.xMajor ? t.top : t.left, bHi = (line.xMajor ? t.bottom : t.right) - 1;
-  auto [lo, hi] = line.StepsWithin(sb > 0 ? bLo - b0 : b0 - bHi, sb > 0 ? bHi - b0 : b0 - bLo);
-  lo = std::max<int64_t>(lo, aLo - a0);
-  hi = std::min<int64_t>(hi, aHi - a0);
+  const auto [lo, hi] = line.StepsOn(t);
   if (lo > hi) return;
   const int64_t twoN = 2 * std::max<int64_t>(n, 1);
   const int64_t num = 2 * lo * db + n;

@@ -148,8 +148,6 @@ void ReferenceCircle(QImage& image, const QRect& clip, float cx, float cy, float
   const double h = (width - 1) / 2.0;
   // Pixel centres within the ellipse through the middle of the pen's outer and inner edges.
   const double ox = rx + 0.5 + h, oy = ry + 0.5 + h, ix = rx + 0.5 - h, iy = ry + 0.5 - h;
-  const auto reachX = int64_t(std::ceil(ox)) + 1, reachY = int64_t(std::ceil(oy)) + 1;
-  (void)reachX, (void)reachY;
   const Rop pen = Rop::Make(c.mode, c.fore);
   const Brush brush{c.fillStyle, Rop::Make(c.mode, c.fill)};
   const PenPattern pattern(width == 1 ? c.style : kSolid);

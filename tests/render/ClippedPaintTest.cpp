@@ -6,6 +6,7 @@
 #include <random>
 
 #include "raster/CanvasPixels.h"
+#include "render/CrowdedFigures.h"
 #include "render/FigureRenderer.h"
 #include "view/StretchCopy.h"
 
@@ -19,93 +20,6 @@ using test::Differences;
 using test::Noise;
 
 constexpr int kWidth = 240, kHeight = 160;
-
-// Every kind of figure in every style, many across one another and over the picture's edges.
-FigureTable AllKinds() {
-  FigureTable table;
-  std::mt19937 gen(5);
-  auto uniform = [&gen](double lo, double hi) {
-    return std::uniform_real_distribution<double>(lo, hi)(gen);
-  };
-  auto pick = [&gen](int n) { return int16_t(std::uniform_int_distribution<int>(0, n - 1)(gen)); };
-  const char* texts[] = {"文字列", "ABC-123", "注意", "寸法 120mm"};
-  for (int row = 1; row <= 140; ++row) {
-    auto& cells = table.cells[row];
-    const double x = uniform(-20, kWidth + 20), y = uniform(-20, kHeight + 20);
-    const int32_t color = int32_t(gen() & 0xFFFFFF), back = int32_t(gen() & 0xFFFFFF);
-    const int16_t width = pick(3) == 0 ? int16_t(2 + pick(5)) : int16_t(1);
-    switch (row % 7) {
-      case 0:
-        cells = {int16_t(1),
-                 x,
-                 y,
-                 x + uniform(-120, 120),
-                 y + uniform(-120, 120),
-                 width,
-                 pick(5),
-                 color,
-                 back,
-                 int16_t(1),
-                 int16_t(pick(2))};
-        break;
-      case 1:
-        cells = {int16_t(2), x,     y,    x + uniform(-80, 80), y + uniform(-60, 60), width,
-                 pick(6),    color, back, int16_t(pick(8))};
-        break;
-      case 2:
-        cells = {int16_t(3), x,     y,    uniform(3, 50),   TaggedValue{},    width,
-                 pick(5),    color, back, int16_t(pick(8)), uniform(0.3, 2.5)};
-        break;
-      case 3:
-        cells = {int16_t(4),
-                 x,
-                 y,
-                 std::string(texts[pick(4)]),
-                 std::string("IPAGothic"),
-                 9.0 + pick(4) * 3,
-                 pick(2) == 0,
-                 color,
-                 back,
-                 int16_t(pick(8)),
-                 uniform(-180, 180),
-                 false};
-        break;
-      case 4:
-        cells = {int16_t(fig::kMosaic), x, y, x + uniform(-70, 70), y + uniform(-50, 50),
-                 double(4 + pick(6))};
-        break;
-      case 5:
-        cells = {int16_t(fig::kMarker),
-                 x,
-                 y,
-                 int16_t(row),
-                 std::string("IPAGothic"),
-                 10.0,
-                 false,
-                 color,
-                 back,
-                 TaggedValue{},
-                 uniform(6, 14),
-                 false};
-        break;
-      default:
-        cells = {int16_t(fig::kHighlight),
-                 x,
-                 y,
-                 x + uniform(-90, 90),
-                 y + uniform(-40, 40),
-                 double(4 + pick(12)),
-                 TaggedValue{},
-                 int32_t(0x80FF80 | (gen() & 0x7F7F7F)),
-                 TaggedValue{},
-                 TaggedValue{},
-                 int16_t(pick(2))};
-        break;
-    }
-  }
-  table.FigureCount = 140;
-  return table;
-}
 
 // What a refresh starts from: the settings and the shared drawing state.
 struct Start {
@@ -131,7 +45,7 @@ void PaintPart(const QImage& picture, const FigureTable& figures, int16_t zoom, 
 
 TEST(ClippedPaint, PiecesMakeTheWholeSurfaceAtEveryZoom) {
   const QImage picture = Noise(kWidth, kHeight, 3);
-  const FigureTable figures = AllKinds();
+  const FigureTable figures = test::Crowd(kWidth, kHeight, 5);
   for (int16_t zoom : {100, 200, 300}) {
     const QSize size = picture.size() * zoom / 100;
     QImage whole(size, QImage::Format_RGB32);
@@ -167,7 +81,8 @@ TEST(ClippedPaint, NothingIsWrittenOutsideTheClip) {
   GdiCanvas canvas(&surface);
   canvas.SetClip(&surface, clip);
   const QImage picture = Noise(kWidth, kHeight, 4);
-  RedrawFigures(canvas, AllKinds(), 100, s.settings, s.work, s.drag, s.panel, s.text, &picture);
+  RedrawFigures(canvas, test::Crowd(kWidth, kHeight, 5), 100, s.settings, s.work, s.drag, s.panel,
+                s.text, &picture);
   EXPECT_TRUE(clip.contains(ChangedArea(before, surface)));
 }
 
