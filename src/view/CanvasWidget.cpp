@@ -94,11 +94,14 @@ QImage CanvasWidget::MakeSurface(int width, int height, bool keepPixels, bool* r
   // (memory comes back when zooming far out). Its pixels are then overwritten in place, so they
   // cannot be carried over.
   const bool free = !keepPixels && block_ && block_->bits && block_.use_count() == 1;
-  const bool reuse = free && (onDemand ? block_->onDemand
-                                       : !block_->onDemand && bytes <= block_->bytes &&
-                                             block_->bytes <= 2 * bytes);
+  const size_t needed = size_t(pitch) * size_t(height);
+  const bool reuse =
+      free && needed <= block_->bytes &&
+      (onDemand ? block_->onDemand : !block_->onDemand && block_->bytes <= 2 * bytes);
   if (reused) *reused = reuse;
   std::shared_ptr<Block> block = reuse ? block_ : std::make_shared<Block>(bytes, onDemand);
+  // Where the system will not map that much address space, the rows the surface needs do.
+  if (!block->bits && onDemand) block = std::make_shared<Block>(needed, true);
   if (!block->bits) {
     if (reused) *reused = false;
     return QImage(width, height, QImage::Format_RGB32);

@@ -1,5 +1,8 @@
 // A large canvas painted only where the viewport shows it: marks drawn beyond the view, a save
 // of the whole canvas and the screen itself must show what a whole refresh would.
+#include <sys/resource.h>
+
+#include <QFile>
 #include <QImageReader>
 
 #include "app/CanvasDriving.h"
@@ -64,6 +67,31 @@ class OnDemandCanvasTest : public FormTest {
     QCOMPARE(form().Picture2->grab().toImage().convertToFormat(QImage::Format_RGB32).copy(shown),
              expected.copy(shown));
     QCOMPARE(form().Picture2->Surface(), expected);
+  }
+
+  // Where the system will not map the address space that every on-demand canvas shares, the
+  // canvas maps only the rows it needs and still shows what a whole refresh paints.
+  void canvasWithoutRoomForTheSharedLayout() {
+#if defined(__SANITIZE_ADDRESS__)
+    QSKIP("the address sanitizer needs an unbounded address space");
+#endif
+    QFile status(QStringLiteral("/proc/self/status"));
+    QVERIFY(status.open(QIODevice::ReadOnly));
+    rlim_t used = 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+      if (line.startsWith("VmSize:"))
+        used = rlim_t(line.mid(7).trimmed().split(' ')[0].toULongLong()) * 1024;
+    QVERIFY(used > 0);
+    rlimit saved{};
+    getrlimit(RLIMIT_AS, &saved);
+    rlimit tight = saved;
+    tight.rlim_cur = used + (rlim_t{1} << 30);
+    QCOMPARE(setrlimit(RLIMIT_AS, &tight), 0);
+    Prepare(300);
+    const QImage expected = WholeRefresh(form());
+    const QImage surface = form().Picture2->Surface().copy();
+    setrlimit(RLIMIT_AS, &saved);
+    QCOMPARE(surface, expected);
   }
 
   void saveWritesTheWholeCanvas() {
