@@ -20,8 +20,6 @@ using platform::GdiCanvas;
 // Below these, waking a worker costs more than it saves.
 constexpr int kFewestFigures = 8;
 constexpr int64_t kSmallestArea = 256 * 256;
-// The first band's height against each other one's.
-constexpr double kFirstShare = 0.9;
 
 // A thread that draws one band at a time, with a canvas kept from one refresh to the next so
 // that its fonts and laid-out texts are ready.
@@ -132,16 +130,9 @@ void RedrawFiguresInBands(GdiCanvas& canvas, const FigureTable& figures, int16_t
   // The pixels are written through other headers from here on: no copy-on-write may move them.
   uchar* const bits = surface->bits();
   canvas.Touch(area.left(), area.top(), area.right(), area.bottom());
-  // The first band goes through every figure in full for the state it leaves; the others pass
-  // over what misses them and take a little more of the area.
-  auto edge = [&](int k) {
-    if (k == 0) return area.top();
-    const double share = (kFirstShare + (k - 1)) / (kFirstShare + (bands - 1));
-    return area.top() + int(std::lround(area.height() * share));
-  };
+  auto edge = [&](int k) { return area.top() + int(int64_t(area.height()) * k / bands); };
   auto band = [&](int k) {
-    return QRect(area.left(), edge(k), area.width(),
-                 (k + 1 == bands ? area.bottom() + 1 : edge(k + 1)) - edge(k));
+    return QRect(area.left(), edge(k), area.width(), edge(k + 1) - edge(k));
   };
 
   // Every band starts from the state the caller's band starts from, taken before it changes.
@@ -166,13 +157,10 @@ void RedrawFiguresInBands(GdiCanvas& canvas, const FigureTable& figures, int16_t
     w.canvas.CopyStateFrom(canvas);
     w.canvas.SetClip(&w.view, band(k));
     w.canvas.SetTouchHandler(nullptr, {});
-    const QRect rows = band(k);
-    w.Post(
-        [&w, &figures, zoomPercent, &settings, work, drag, panel, text, picture, rows]() mutable {
-          RedrawFiguresOnRows(w.canvas, figures, zoomPercent, settings, work, drag, panel, text,
-                              picture, rows.top(), rows.bottom() + 1);
-          w.canvas.Bind(nullptr);
-        });
+    w.Post([&w, &figures, zoomPercent, &settings, work, drag, panel, text, picture]() mutable {
+      RedrawFigures(w.canvas, figures, zoomPercent, settings, work, drag, panel, text, picture);
+      w.canvas.Bind(nullptr);
+    });
     waiter.posted.push_back(&w);
   }
 

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "core/base/NumberRules.h"
-#include "raster/GdiRaster.h"
 
 namespace velmor {
 
@@ -348,48 +347,9 @@ void DrawFigure(GdiCanvas& canvas, const FigureToDraw& f, int16_t zoomPercent,
   }
 }
 
-namespace {
-// Display coordinates as the canvas clamps them before drawing.
-double Clamped(double v) {
-  return std::clamp(v, -double(platform::raster::kCoordLimit),
-                    double(platform::raster::kCoordLimit));
-}
-
-// Whether a segment, rectangle or circle surely writes nothing on rows [top, bottom): its rows
-// reach no further than its ends, corners or centre (as the canvas rounds and clamps them) plus
-// its pen, arrow head and radius, with room to spare. Other kinds are never passed over.
-bool OffRows(const FigureToDraw& f, int16_t zoomPercent, const Settings& settings, int top,
-             int bottom) {
-  // Beyond the pen and rounding, a little for the single precision of the arrow head's tips.
-  const double pen = std::max<int>(f.Pen.LineWidth, 1) / 2.0 + 3 +
-                     1e-5 * (std::fabs(double(f.Y1)) + std::fabs(double(f.Y2)) +
-                             std::fabs(settings.Number(slot::kWingLength) * zoomPercent / 100.0));
-  double lo = 0, hi = 0;
-  switch (f.Kind) {
-    case fig::kSegment:
-    case fig::kRectangle: {
-      const double wings = f.Kind == fig::kSegment && f.Arrow
-                               ? std::fabs(settings.Number(slot::kWingLength) * zoomPercent / 100.0)
-                               : 0.0;
-      lo = Clamped(std::min(f.Y1, f.Y2)) - pen - wings;
-      hi = Clamped(std::max(f.Y1, f.Y2)) + pen + wings;
-      break;
-    }
-    case fig::kCircle: {
-      const double reach = Clamped(std::fabs(double(f.Radius))) + pen + 2;
-      lo = Clamped(f.Y1) - reach;
-      hi = Clamped(f.Y1) + reach;
-      break;
-    }
-    default:
-      return false;
-  }
-  return std::isfinite(lo) && std::isfinite(hi) && (hi < top || lo >= bottom);
-}
-
-void DrawRows(GdiCanvas& canvas, const FigureTable& figures, int16_t zoomPercent,
-              const Settings& settings, WorkArea& work, DragState& drag, PanelState& panel,
-              TextState& text, const QImage* picture, const int* rows) {
+void RedrawFigures(GdiCanvas& canvas, const FigureTable& figures, int16_t zoomPercent,
+                   const Settings& settings, WorkArea& work, DragState& drag, PanelState& panel,
+                   TextState& text, const QImage* picture) {
   const int count = std::clamp<int>(figures.FigureCount, 0, fig::kMaxFigures);
   for (int row = 1; row <= count; ++row) {
     FigureToDraw f = RowToDraw(figures, row, zoomPercent);
@@ -407,27 +367,9 @@ void DrawRows(GdiCanvas& canvas, const FigureTable& figures, int16_t zoomPercent
       panel.PenColor = f.Pen.LineColor;
       panel.BrushColor = f.Pen.FillColor;
     }
-    // Every figure sets the pens, brush and mode it draws with, and what it takes from the
-    // shared state it has just put there, so leaving one out changes no other's pixels.
-    if (rows != nullptr && OffRows(f, zoomPercent, settings, rows[0], rows[1])) continue;
     DrawFigure(canvas, f, zoomPercent, settings, work, drag, text);
   }
   if (count != 0) canvas.SetFillStyle(platform::kFillNone);
-}
-}  // namespace
-
-void RedrawFigures(GdiCanvas& canvas, const FigureTable& figures, int16_t zoomPercent,
-                   const Settings& settings, WorkArea& work, DragState& drag, PanelState& panel,
-                   TextState& text, const QImage* picture) {
-  DrawRows(canvas, figures, zoomPercent, settings, work, drag, panel, text, picture, nullptr);
-}
-
-void RedrawFiguresOnRows(GdiCanvas& canvas, const FigureTable& figures, int16_t zoomPercent,
-                         const Settings& settings, WorkArea& work, DragState& drag,
-                         PanelState& panel, TextState& text, const QImage* picture, int top,
-                         int bottom) {
-  const int rows[2] = {top, bottom};
-  DrawRows(canvas, figures, zoomPercent, settings, work, drag, panel, text, picture, rows);
 }
 
 namespace {

@@ -65,14 +65,6 @@ void RedrawFigures(platform::GdiCanvas& canvas, const FigureTable& figures, int1
                    const Settings& settings, WorkArea& work, DragState& drag, PanelState& panel,
                    TextState& text, const QImage* picture);
 
-// The pixels RedrawFigures would paint on rows [top, bottom) of the surface, for a canvas that
-// writes no others (its clip): segments, rectangles and circles that surely miss those rows are
-// passed over, so the state it leaves is not RedrawFigures's.
-void RedrawFiguresOnRows(platform::GdiCanvas& canvas, const FigureTable& figures,
-                         int16_t zoomPercent, const Settings& settings, WorkArea& work,
-                         DragState& drag, PanelState& panel, TextState& text, const QImage* picture,
-                         int top, int bottom);
-
 // The radius at 100 percent of a numbered marker whose number is set in `points`: 0.8 of the
 // font's cell height, at least 8 pixels.
 double MarkerRadius(const platform::GdiCanvas& canvas, double points);
