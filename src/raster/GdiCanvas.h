@@ -12,6 +12,7 @@
 #include <QRect>
 #include <cstdint>
 #include <functional>
+#include <utility>
 #include <memory>
 #include <string>
 #include <vector>
@@ -73,6 +74,13 @@ class GdiCanvas {
   // may write (within the surface), so that the owner can make that part ready first.
   using TouchHandler = std::function<void(const QRect&)>;
   void SetTouchHandler(const QImage* surface, TouchHandler handler);
+  // The surface the touch handler is set for (null for none), and the handler handed out,
+  // leaving none, so that a caller can put it back.
+  const QImage* TouchSurface() const { return touchSurface_; }
+  TouchHandler TakeTouchHandler() {
+    touchSurface_ = nullptr;
+    return std::exchange(onTouch_, {});
+  }
   // Tells the touch handler of a write made beside the primitives; the rectangle is
   // inclusive, in surface pixels, and may reach past the surface.
   void Touch(int64_t left, int64_t top, int64_t right, int64_t bottom);

@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <exception>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -81,6 +82,9 @@ class BandWorker {
 };
 
 struct BandWorkers {
+  // The drawing state a refresh starts from, and the calling thread's own band canvas.
+  GdiCanvas start, callerCanvas;
+  QImage callerView;
   // Set by the refresh using the workers; a flag rather than a lock, so that a refresh started
   // from within one (say by a touch handler) draws alone instead of waiting on itself.
   std::atomic<bool> busy{false};
@@ -105,23 +109,55 @@ bool Is32Bit(QImage::Format f) {
          f == QImage::Format_ARGB32_Premultiplied;
 }
 
+// Rows a band when none are asked for: a band and what is drawn on it stay in the core's own
+// cache, unless that makes bands too thin to be worth a figure's setting up.
+int BandRows(int width) {
+  constexpr int64_t kBandBytes = 1 << 20;
+  return int(std::clamp<int64_t>(kBandBytes / (int64_t(std::max(width, 1)) * 4), 32, 1 << 20));
+}
+
+// The rows each figure may write, as the touch handler hears of them, and how many figures have
+// been gone through so far.
+struct Reaches {
+  struct Rows {
+    int top = std::numeric_limits<int>::max(), bottom = std::numeric_limits<int>::min();
+  };
+  std::vector<Rows> rows;
+  std::atomic<int> known{0};
+  std::atomic<bool> failed{false};
+
+  // Waits for the row's reach; false when it will never come.
+  bool Await(int row) const {
+    while (known.load(std::memory_order_acquire) < row) {
+      if (failed.load(std::memory_order_acquire)) return false;
+      std::this_thread::yield();
+    }
+    return true;
+  }
+};
+
 }  // namespace
 
 void RedrawFiguresInBands(GdiCanvas& canvas, const FigureTable& figures, int16_t zoomPercent,
                           const Settings& settings, WorkArea& work, DragState& drag,
-                          PanelState& panel, TextState& text, const QImage* picture) {
+                          PanelState& panel, TextState& text, const QImage* picture,
+                          const BandedRefresh& how) {
+  const QRect area = canvas.DrawableRect();
   auto alone = [&] {
+    if (how.background && !area.isEmpty()) how.background(area);
     RedrawFigures(canvas, figures, zoomPercent, settings, work, drag, panel, text, picture);
   };
   QImage* surface = canvas.Surface();
-  const QRect area = canvas.DrawableRect();
   const int count = std::clamp<int>(figures.FigureCount, 0, fig::kMaxFigures);
   if (surface == nullptr || surface->isNull() || !Is32Bit(surface->format()) ||
       count < kFewestFigures || int64_t(area.width()) * area.height() < kSmallestArea)
     return alone();
   BandWorkers& pool = BandWorkers::Instance();
-  const int bands = std::min<int>(int(pool.workers.size()) + 1, area.height());
-  if (bands < 2 || pool.busy.exchange(true, std::memory_order_acquire)) return alone();
+  const int rowsPerBand =
+      std::max(1, how.bandRows > 0 ? how.bandRows : BandRows(area.width()));
+  const int bands = (area.height() + rowsPerBand - 1) / rowsPerBand;
+  if (pool.workers.empty() || pool.busy.exchange(true, std::memory_order_acquire))
+    return alone();
   struct Release {
     std::atomic<bool>& busy;
     ~Release() { busy.store(false, std::memory_order_release); }
@@ -130,49 +166,105 @@ void RedrawFiguresInBands(GdiCanvas& canvas, const FigureTable& figures, int16_t
   // The pixels are written through other headers from here on: no copy-on-write may move them.
   uchar* const bits = surface->bits();
   canvas.Touch(area.left(), area.top(), area.right(), area.bottom());
-  auto edge = [&](int k) { return area.top() + int(int64_t(area.height()) * k / bands); };
-  auto band = [&](int k) {
-    return QRect(area.left(), edge(k), area.width(), edge(k + 1) - edge(k));
+
+  // Every band starts from the state the refresh starts from, taken before it changes.
+  pool.start.CopyStateFrom(canvas);
+  const WorkArea work0 = work;
+  const DragState drag0 = drag;
+  const PanelState panel0 = panel;
+  const TextState text0 = text;
+  Reaches reaches;
+  reaches.rows.resize(size_t(count) + 1);
+  std::atomic<int> nextBand{0};
+  std::mutex errorGuard;
+  std::exception_ptr firstError;
+
+  // Takes bands until none is left.
+  auto drawBands = [&](GdiCanvas& own, QImage& view) {
+    view = QImage(bits, surface->width(), surface->height(), surface->bytesPerLine(),
+                  surface->format());
+    own.Bind(&view);
+    own.SetTouchHandler(nullptr, {});
+    for (int k; (k = nextBand.fetch_add(1, std::memory_order_relaxed)) < bands;) {
+      const int top = area.top() + k * rowsPerBand;
+      const QRect band(area.left(), top, area.width(), std::min(rowsPerBand, area.bottom() + 1 - top));
+      try {
+        if (how.background) how.background(band);
+        own.CopyStateFrom(pool.start);
+        own.SetClip(&view, band);
+        WorkArea w = work0;
+        DragState d = drag0;
+        PanelState p = panel0;
+        TextState t = text0;
+        RedrawFigureRows(own, figures, zoomPercent, settings, w, d, p, t, picture, [&](int row) {
+          if (!reaches.Await(row)) return false;
+          const Reaches::Rows& r = reaches.rows[size_t(row)];
+          return r.top <= band.bottom() && r.bottom >= band.top();
+        });
+      } catch (...) {
+        const std::lock_guard lock(errorGuard);
+        if (!firstError) firstError = std::current_exception();
+      }
+    }
+    own.SetClip(&view, QRect());
+    own.Bind(nullptr);
   };
 
-  // Every band starts from the state the caller's band starts from, taken before it changes.
   struct Waiter {
     std::vector<BandWorker*> posted;
     ~Waiter() {
       for (BandWorker* w : posted) w->Wait();
     }
-    void Rethrow() {
-      std::exception_ptr first;
-      for (BandWorker* w : posted)
-        if (std::exception_ptr e = w->Wait(); e && !first) first = e;
-      posted.clear();
-      if (first) std::rethrow_exception(first);
-    }
   } waiter;
-  for (int k = 1; k < bands; ++k) {
-    BandWorker& w = *pool.workers[size_t(k - 1)];
-    w.view = QImage(bits, surface->width(), surface->height(), surface->bytesPerLine(),
-                    surface->format());
-    w.canvas.Bind(&w.view);
-    w.canvas.CopyStateFrom(canvas);
-    w.canvas.SetClip(&w.view, band(k));
-    w.canvas.SetTouchHandler(nullptr, {});
-    w.Post([&w, &figures, zoomPercent, &settings, work, drag, panel, text, picture]() mutable {
-      RedrawFigures(w.canvas, figures, zoomPercent, settings, work, drag, panel, text, picture);
-      w.canvas.Bind(nullptr);
-    });
+  for (const auto& worker : pool.workers) {
+    BandWorker& w = *worker;
+    w.Post([&w, &drawBands] { drawBands(w.canvas, w.view); });
     waiter.posted.push_back(&w);
   }
 
-  struct ClipBack {
-    GdiCanvas& canvas;
-    const QImage* surface;
-    QRect clip;
-    ~ClipBack() { canvas.SetClip(surface, clip); }
-  } clipBack{canvas, canvas.ClipSurface(), canvas.Clip()};
-  canvas.SetClip(surface, band(0));
-  RedrawFigures(canvas, figures, zoomPercent, settings, work, drag, panel, text, picture);
-  waiter.Rethrow();
+  // The caller's own pass: every figure, nothing written, its reach noted.
+  {
+    struct Put {
+      GdiCanvas& canvas;
+      const QImage* clipSurface;
+      QRect clip;
+      const QImage* touchSurface;
+      GdiCanvas::TouchHandler handler;
+      ~Put() {
+        canvas.SetClip(clipSurface, clip);
+        canvas.SetTouchHandler(touchSurface, std::move(handler));
+      }
+    } put{canvas, canvas.ClipSurface(), canvas.Clip(), canvas.TouchSurface(),
+          canvas.TakeTouchHandler()};
+    // A clip off the surface: DrawableRect is empty, so nothing is written.
+    canvas.SetClip(surface, QRect(-2, -2, 1, 1));
+    int current = 0;
+    canvas.SetTouchHandler(surface, [&](const QRect& r) {
+      Reaches::Rows& rows = reaches.rows[size_t(current)];
+      rows.top = std::min(rows.top, r.top());
+      rows.bottom = std::max(rows.bottom, r.bottom());
+    });
+    try {
+      RedrawFigureRows(canvas, figures, zoomPercent, settings, work, drag, panel, text, picture,
+                       [&](int row) {
+                         reaches.known.store(row - 1, std::memory_order_release);
+                         current = row;
+                         return true;
+                       });
+      reaches.known.store(count, std::memory_order_release);
+    } catch (...) {
+      reaches.failed.store(true, std::memory_order_release);
+      nextBand.store(bands);
+      for (BandWorker* w : waiter.posted) w->Wait();
+      waiter.posted.clear();
+      throw;
+    }
+  }
+  drawBands(pool.callerCanvas, pool.callerView);
+  for (BandWorker* w : waiter.posted)
+    if (std::exception_ptr e = w->Wait(); e && !firstError) firstError = e;
+  waiter.posted.clear();
+  if (firstError) std::rethrow_exception(firstError);
 }
 
 }  // namespace velmor

@@ -1,24 +1,37 @@
 // The refresh of the stored figures shared out between the processor's cores.
 #pragma once
 
+#include <functional>
+
 #include "render/FigureRenderer.h"
 
 namespace velmor {
 
-// Does what RedrawFigures does, with the same arguments and the same outcome to the pixel and
-// to the state left in the canvas and the shared structs, in less time on a large area: the
-// canvas's drawable area is cut into horizontal bands drawn at once, the first on `canvas`
-// itself (through its clip, put back afterwards) with the caller's state, each of the others by
-// a worker thread kept for the purpose, on a canvas of its own bound to the same pixels, which
-// takes over the canvas's pens, brush, mode, position and font, with copies of the state. A small
-// area, few figures, a surface not of 32 bits a pixel, or a call while another is drawing, are
-// drawn by RedrawFigures on the calling thread alone.
+struct BandedRefresh {
+  // Paints what lies under the figures in a rectangle of the surface, as the refresh's picture
+  // copy would: called for each band just before its figures, so that the band is still in the
+  // cache when they are drawn. Unset, the figures are drawn over what is there.
+  std::function<void(const QRect&)> background;
+  // Rows a band; 0 sizes the bands to the processor's cache.
+  int bandRows = 0;
+};
+
+// Does what `how.background` over the drawable area followed by RedrawFigures does, with the
+// same arguments and the same outcome to the pixel and to the state left in the canvas and the
+// shared structs, in less time on a large area.
+// The calling thread first goes through every figure on `canvas` with the caller's state,
+// writing nothing, which leaves that state as RedrawFigures would and notes the rows each
+// figure may write (the touch handler's rectangles). Meanwhile and afterwards the drawable area
+// is painted in bands, each by whichever thread is free (the caller's or a worker kept for the
+// purpose), on a canvas of its own bound to the same pixels that starts from the caller's
+// drawing state and copies of the shared structs, drawing only the figures that reach the band.
+// A small area, few figures, a surface not of 32 bits a pixel, or a call while another is
+// drawing, are drawn by RedrawFigures on the calling thread alone.
 // A touch handler on the canvas's surface is told of the whole drawable area before anything is
-// drawn (the other bands write without telling it), then of each primitive of the first band as
-// usual, always on the calling thread.
+// drawn, on the calling thread, and of nothing else.
 void RedrawFiguresInBands(platform::GdiCanvas& canvas, const FigureTable& figures,
                           int16_t zoomPercent, const Settings& settings, WorkArea& work,
                           DragState& drag, PanelState& panel, TextState& text,
-                          const QImage* picture);
+                          const QImage* picture, const BandedRefresh& how = {});
 
 }  // namespace velmor

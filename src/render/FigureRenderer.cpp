@@ -350,8 +350,15 @@ void DrawFigure(GdiCanvas& canvas, const FigureToDraw& f, int16_t zoomPercent,
 void RedrawFigures(GdiCanvas& canvas, const FigureTable& figures, int16_t zoomPercent,
                    const Settings& settings, WorkArea& work, DragState& drag, PanelState& panel,
                    TextState& text, const QImage* picture) {
+  RedrawFigureRows(canvas, figures, zoomPercent, settings, work, drag, panel, text, picture, {});
+}
+
+void RedrawFigureRows(GdiCanvas& canvas, const FigureTable& figures, int16_t zoomPercent,
+                      const Settings& settings, WorkArea& work, DragState& drag, PanelState& panel,
+                      TextState& text, const QImage* picture, const RowGate& gate) {
   const int count = std::clamp<int>(figures.FigureCount, 0, fig::kMaxFigures);
   for (int row = 1; row <= count; ++row) {
+    if (gate && !gate(row)) continue;
     FigureToDraw f = RowToDraw(figures, row, zoomPercent);
     f.Picture = picture;
     // The refresh leaves each row's fill style, first point and (text rows) colours in the

@@ -65,6 +65,14 @@ void RedrawFigures(platform::GdiCanvas& canvas, const FigureTable& figures, int1
                    const Settings& settings, WorkArea& work, DragState& drag, PanelState& panel,
                    TextState& text, const QImage* picture);
 
+// RedrawFigures, asking `gate` before each row whether to draw it: a row it turns down is
+// passed over whole, state and all. Every figure sets the pens, brush and mode it draws with, so
+// passing one over changes no other's pixels.
+using RowGate = std::function<bool(int row)>;
+void RedrawFigureRows(platform::GdiCanvas& canvas, const FigureTable& figures, int16_t zoomPercent,
+                      const Settings& settings, WorkArea& work, DragState& drag, PanelState& panel,
+                      TextState& text, const QImage* picture, const RowGate& gate);
+
 // The radius at 100 percent of a numbered marker whose number is set in `points`: 0.8 of the
 // font's cell height, at least 8 pixels.
 double MarkerRadius(const platform::GdiCanvas& canvas, double points);

@@ -41,9 +41,12 @@ struct Refresh {
     panel.ToolMode = 2, panel.PenColor = 0x123456;
     work.WorkAngle = 12;
   }
-  void Draw(bool inBands, const FigureTable& figures, int16_t zoom, const QImage& picture) {
-    (inBands ? RedrawFiguresInBands : RedrawFigures)(canvas, figures, zoom, settings, work, drag,
-                                                     panel, text, &picture);
+  void Draw(bool inBands, const FigureTable& figures, int16_t zoom, const QImage& picture,
+            const BandedRefresh& how = {}) {
+    if (inBands)
+      RedrawFiguresInBands(canvas, figures, zoom, settings, work, drag, panel, text, &picture, how);
+    else
+      RedrawFigures(canvas, figures, zoom, settings, work, drag, panel, text, &picture);
   }
 };
 
