@@ -157,8 +157,8 @@ void BM_FullRefresh(benchmark::State& state) {
 
 // Goal 1: a refresh with the 1000 figures against the picture-only refresh, on the zoomed canvas
 // as the program holds it (the whole picture at the zoom), painted in bands on all cores with the
-// figures as the refresh paints them. Both are timed in the same loop so that the ratio is not skewed by
-// the other load on the machine.
+// figures as the refresh paints them. Both are timed in the same loop so that the ratio is not
+// skewed by the other load on the machine.
 void BM_Goal1_FiguresVsPicture(benchmark::State& state) {
   Refresh& r = Shared();
   const auto zoom = int16_t(state.range(0));
@@ -171,8 +171,8 @@ void BM_Goal1_FiguresVsPicture(benchmark::State& state) {
     StretchCopy(r.picture, kWidth, kHeight, canvas, band);
   };
   auto refresh = [&] {
-    RedrawFiguresInBands(gdi, r.figures, zoom, r.settings, r.work, r.drag, r.panel, r.text,
-                         nullptr, how);
+    RedrawFiguresInBands(gdi, r.figures, zoom, r.settings, r.work, r.drag, r.panel, r.text, nullptr,
+                         how);
   };
   refresh();  // fonts resolved and texts laid out once, as after the first refresh
   using Clock = std::chrono::steady_clock;

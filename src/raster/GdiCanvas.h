@@ -12,9 +12,9 @@
 #include <QRect>
 #include <cstdint>
 #include <functional>
-#include <utility>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace velmor::platform {

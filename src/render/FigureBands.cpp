@@ -112,7 +112,7 @@ bool Is32Bit(QImage::Format f) {
 // Rows a band when none are asked for: a band and what is drawn on it stay in the core's own
 // cache, unless that makes bands too thin to be worth a figure's setting up.
 int BandRows(int width) {
-  constexpr int64_t kBandBytes = 1 << 20;
+  constexpr int64_t kBandBytes = 1 << 21;
   return int(std::clamp<int64_t>(kBandBytes / (int64_t(std::max(width, 1)) * 4), 32, 1 << 20));
 }
 
@@ -153,11 +153,9 @@ void RedrawFiguresInBands(GdiCanvas& canvas, const FigureTable& figures, int16_t
       count < kFewestFigures || int64_t(area.width()) * area.height() < kSmallestArea)
     return alone();
   BandWorkers& pool = BandWorkers::Instance();
-  const int rowsPerBand =
-      std::max(1, how.bandRows > 0 ? how.bandRows : BandRows(area.width()));
+  const int rowsPerBand = std::max(1, how.bandRows > 0 ? how.bandRows : BandRows(area.width()));
   const int bands = (area.height() + rowsPerBand - 1) / rowsPerBand;
-  if (pool.workers.empty() || pool.busy.exchange(true, std::memory_order_acquire))
-    return alone();
+  if (pool.workers.empty() || pool.busy.exchange(true, std::memory_order_acquire)) return alone();
   struct Release {
     std::atomic<bool>& busy;
     ~Release() { busy.store(false, std::memory_order_release); }
@@ -187,7 +185,8 @@ void RedrawFiguresInBands(GdiCanvas& canvas, const FigureTable& figures, int16_t
     own.SetTouchHandler(nullptr, {});
     for (int k; (k = nextBand.fetch_add(1, std::memory_order_relaxed)) < bands;) {
       const int top = area.top() + k * rowsPerBand;
-      const QRect band(area.left(), top, area.width(), std::min(rowsPerBand, area.bottom() + 1 - top));
+      const QRect band(area.left(), top, area.width(),
+                       std::min(rowsPerBand, area.bottom() + 1 - top));
       try {
         if (how.background) how.background(band);
         own.CopyStateFrom(pool.start);

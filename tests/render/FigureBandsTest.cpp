@@ -2,6 +2,8 @@
 // left behind, the clip kept and put back, and the touch handler told before any pixel changes.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstring>
 #include <random>
 #include <thread>
 
@@ -106,6 +108,35 @@ TEST(FigureBands, SamePixelsAndStateAsOneThreadAtEveryZoom) {
       one.Draw(false, figures, zoom, picture);
       bands.Draw(true, figures, zoom, picture);
       EXPECT_EQ(Differences(one.surface, bands.surface), 0) << "seed " << seed << " zoom " << zoom;
+      ExpectSameState(one, bands);
+    }
+  }
+}
+
+// Thin bands make most figures reach several of them and miss most: each band must draw exactly
+// the figures that reach it, over the background painted just before.
+TEST(FigureBands, ThinBandsOverTheirBackgroundMatchOneThread) {
+  const QImage picture = Noise(400, 300, 9);
+  const FigureTable figures = Crowd(picture.width(), picture.height(), 5);
+  for (int rows : {1, 7, 64}) {
+    for (int16_t zoom : {100, 200}) {
+      const QImage start = Noise(picture.width() * zoom / 100, picture.height() * zoom / 100, 3);
+      const QImage under = Noise(start.width(), start.height(), 4);
+      Refresh one(start), bands(start);
+      one.surface = under.copy();
+      one.Draw(false, figures, zoom, picture);
+      BandedRefresh how;
+      how.bandRows = rows;
+      std::atomic<int> painted{0};  // painted from more than one thread
+      how.background = [&](const QRect& band) {
+        for (int y = band.top(); y <= band.bottom(); ++y)
+          std::memcpy(bands.surface.scanLine(y) + band.left() * 4,
+                      under.constScanLine(y) + band.left() * 4, size_t(band.width()) * 4);
+        painted += band.height();
+      };
+      bands.Draw(true, figures, zoom, picture, how);
+      EXPECT_EQ(painted.load(), start.height()) << rows;
+      EXPECT_EQ(Differences(one.surface, bands.surface), 0) << "rows " << rows << " zoom " << zoom;
       ExpectSameState(one, bands);
     }
   }
