@@ -166,10 +166,9 @@ void BM_Goal1_FiguresVsPicture(benchmark::State& state) {
   platform::GdiCanvas gdi(&canvas);
   auto picture = [&] { StretchCopy(r.picture, kWidth, kHeight, canvas); };
   // As the program's refresh paints them: the picture under each band just before its figures.
+  const StretchPlan plan(r.picture, kWidth, kHeight, canvas);
   BandedRefresh how;
-  how.background = [&](const QRect& band) {
-    StretchCopy(r.picture, kWidth, kHeight, canvas, band);
-  };
+  how.background = [&plan](const QRect& band) { plan.Paint(band); };
   auto refresh = [&] {
     RedrawFiguresInBands(gdi, r.figures, zoom, r.settings, r.work, r.drag, r.panel, r.text, nullptr,
                          how);

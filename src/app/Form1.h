@@ -109,7 +109,6 @@ class Form1 : public QMainWindow, public CaptureHost {
   // ---- View ----
   void Pic_int() override;
   void RefreshView();
-  void RepaintCanvas();
   void LayoutViewport();
   void ZoomIn();
   void ZoomOut();

@@ -11,6 +11,7 @@
 #include "render/FigureBands.h"
 #include "render/FigureRenderer.h"
 #include "view/CanvasWidget.h"
+#include "view/StretchCopy.h"
 
 namespace velmor {
 
@@ -72,13 +73,23 @@ void Form1::UNDB_Click() {
 }
 
 void Form1::RedrawFigures() {
-  // Figures are drawn over a freshly painted picture, which took any rubber band with it.
+  // The picture is painted afresh under the figures, which takes any rubber band with it.
   rubberBandShown_ = false;
-  if (Picture2->PaintsOnDemand() && Picture2->HasPicture())
+  if (Picture2->PaintsOnDemand() && Picture2->HasPicture()) {
     RefreshShownPart();
-  else
+  } else if (Picture2->HasPicture() && view.ZoomPercent > 0) {
+    // Each band's picture is painted just before its figures, while the band is in the cache.
+    const StretchPlan picture(
+        Picture2->Picture(), Picture2->ScaleWidth() * 100.0 / view.ZoomPercent,
+        Picture2->ScaleHeight() * 100.0 / view.ZoomPercent, Picture2->Surface());
+    BandedRefresh how;
+    how.background = [&picture](const QRect& band) { picture.Paint(band); };
+    RedrawFiguresInBands(Canvas(), figures, view.ZoomPercent, settings, work, drag, panel, text,
+                         &Picture2->Picture(), how);
+  } else {
     RedrawFiguresInBands(Canvas(), figures, view.ZoomPercent, settings, work, drag, panel, text,
                          Picture2->HasPicture() ? &Picture2->Picture() : nullptr);
+  }
   Picture2->SurfaceChanged();
 }
 

@@ -39,7 +39,9 @@ void Form1::RefreshShownPart() {
   source->pen.CopyStateFrom(Canvas());
   if (!partCanvas_) partCanvas_ = std::make_shared<platform::GdiCanvas>();
   auto paintPart = [source, canvas = partCanvas_](QImage& surface, const QRect& part) {
-    StretchCopy(source->picture, source->sourceWidth, source->sourceHeight, surface, part);
+    const StretchPlan picture(source->picture, source->sourceWidth, source->sourceHeight, surface);
+    BandedRefresh how;
+    how.background = [&picture](const QRect& band) { picture.Paint(band); };
     canvas->Bind(&surface);
     canvas->CopyStateFrom(source->pen);
     canvas->SetClip(&surface, part);
@@ -49,7 +51,7 @@ void Form1::RefreshShownPart() {
     PanelState panel = source->panel;
     TextState text = source->text;
     RedrawFiguresInBands(*canvas, source->figures, source->zoom, source->settings, work, drag,
-                         panel, text, &source->picture);
+                         panel, text, &source->picture, how);
     canvas->SetClip(&surface, QRect());
     canvas->Bind(nullptr);
   };
@@ -57,7 +59,10 @@ void Form1::RefreshShownPart() {
   const QRect now = Picture2->BeginRepaint(std::move(paintPart));
   if (now.isEmpty()) return;
   QImage& surface = Picture2->DrawingSurface();
-  StretchCopy(Picture2->Picture(), source->sourceWidth, source->sourceHeight, surface, now);
+  const StretchPlan picture(Picture2->Picture(), source->sourceWidth, source->sourceHeight,
+                            surface);
+  BandedRefresh how;
+  how.background = [&picture](const QRect& band) { picture.Paint(band); };
   platform::GdiCanvas& canvas = Canvas();
   canvas.SetClip(&surface, now);
   paintingShownPart_ = true;
@@ -71,7 +76,7 @@ void Form1::RefreshShownPart() {
     }
   } restore{*this, canvas, surface};
   RedrawFiguresInBands(canvas, figures, view.ZoomPercent, settings, work, drag, panel, text,
-                       &Picture2->Picture());
+                       &Picture2->Picture(), how);
 }
 
 }  // namespace velmor

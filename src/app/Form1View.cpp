@@ -46,14 +46,10 @@ Form1::RefreshBracket::~RefreshBracket() {
 
 void Form1::RefreshView() {
   if (!Picture2->HasPicture()) return;
-  // Fitting the bars may move them; the figures are drawn once, over this repaint.
+  // Fitting the bars may move them; the picture and the figures are painted once, after.
   const RefreshBracket refresh(*this);
-  RepaintCanvas();
+  viewport::FitBars(PartsOf(*this));
   RedrawFigures();
-}
-
-void Form1::RepaintCanvas() {
-  viewport::RepaintCanvas(view, PartsOf(*this));
 }
 
 // A bar moved inside a refresh or a frame zoom only moves the canvas: that one repaints and

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QImage>
+#include <cstdint>
+#include <vector>
 
 namespace velmor {
 
@@ -14,5 +16,25 @@ void StretchCopy(const QImage& source, double sourceWidth, double sourceHeight, 
 // copy would make it.
 void StretchCopy(const QImage& source, double sourceWidth, double sourceHeight, QImage& target,
                  const QRect& part);
+
+// The same copy worked out once and painted part by part. The images' pixels are taken when
+// the plan is made, on that thread; Paint may then run on several threads at once for parts
+// that do not overlap, while both images live and neither is resized or reassigned.
+class StretchPlan {
+ public:
+  StretchPlan(const QImage& source, double sourceWidth, double sourceHeight, QImage& target);
+  void Paint(const QRect& part) const;
+
+ private:
+  const uchar* sourceBits_ = nullptr;
+  qsizetype sourcePitch_ = 0;
+  uchar* targetBits_ = nullptr;
+  qsizetype targetPitch_ = 0;
+  QRect targetRect_;
+  bool same_ = false;    // one to one: rows copied as they are
+  int factor_ = 0;       // above 1: each source pixel repeated this many times along x
+  std::vector<int> xs_;  // otherwise the source column of each target column
+  std::vector<int> ys_;  // the source row of each target row
+};
 
 }  // namespace velmor

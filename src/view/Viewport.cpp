@@ -6,7 +6,6 @@
 #include "core/model/ZoomLimits.h"
 #include "core/model/ZoomRules.h"
 #include "view/CanvasWidget.h"
-#include "view/StretchCopy.h"
 
 namespace velmor::viewport {
 
@@ -66,18 +65,9 @@ bool LayoutViewport(const Viewport& parts, bool minimized) {
   return true;
 }
 
-void RepaintCanvas(const ViewState& view, const Viewport& parts) {
-  CanvasWidget& canvas = *parts.canvas;
-  const int width = canvas.ScaleWidth();
-  const int height = canvas.ScaleHeight();
-  // A canvas painted on demand is painted by the caller where it is shown, after the bars.
-  if (canvas.HasPicture() && view.ZoomPercent > 0 && !canvas.PaintsOnDemand()) {
-    StretchCopy(canvas.Picture(), width * 100.0 / view.ZoomPercent,
-                height * 100.0 / view.ZoomPercent, canvas.Surface());
-    canvas.SurfaceChanged();
-  }
-  Fit(parts.horizontal, canvas.width(), parts.frame->width());
-  Fit(parts.vertical, canvas.height(), parts.frame->height());
+void FitBars(const Viewport& parts) {
+  Fit(parts.horizontal, parts.canvas->width(), parts.frame->width());
+  Fit(parts.vertical, parts.canvas->height(), parts.frame->height());
 }
 
 void FollowHorizontalBar(const Viewport& parts) {
@@ -132,7 +122,7 @@ bool ZoomToFrame(ViewState& view, const DragState& drag, PanelState& panel, cons
     const int dy = canvas.ScaleHeight() - view.FrameHeight;
     canvas.ResizeForRepaint(ScaledExtent(view.ZoomPercent, view.ImageWidth),
                             ScaledExtent(view.ZoomPercent, view.ImageHeight));
-    RepaintCanvas(view, parts);
+    FitBars(parts);
     view.FrameLeft = MapFrameOffset(view.FrameLeft, canvas.ScaleWidth() - viewportWidth, dx);
     view.FrameTop = MapFrameOffset(view.FrameTop, canvas.ScaleHeight() - viewportHeight, dy);
     ApplyScrollPosition(view, parts);

@@ -40,8 +40,8 @@ void ResetViewport(const Viewport& parts);
 // The viewport refitted to the client area after a resize; false when there was nothing to do.
 bool LayoutViewport(const Viewport& parts, bool minimized);
 
-// The picture stretched onto the canvas at the zoom, and the bars fitted to the canvas.
-void RepaintCanvas(const ViewState& view, const Viewport& parts);
+// The bars fitted to the canvas. The refresh that follows paints the picture with the figures.
+void FitBars(const Viewport& parts);
 // The canvas moved to the bars' positions.
 void FollowHorizontalBar(const Viewport& parts);
 void FollowVerticalBar(const Viewport& parts);

@@ -1,6 +1,20 @@
 # Helpers for end-to-end scenarios: start the program from its own folder, find its windows,
 # drive it with xdotool, and fail with a message.
-fail() { echo "FAIL: $*" >&2; exit 1; }
+fail() {
+  echo "FAIL: $*" >&2
+  # What the program printed and which windows were up, for a failure seen only in CI.
+  if [ -s "${E2E_WORK:-}/velmor.log" ]; then
+    echo "--- the program's output:" >&2
+    tail -n 20 "$E2E_WORK/velmor.log" >&2
+  fi
+  if [ -n "${DISPLAY:-}" ] && command -v xdotool >/dev/null; then
+    echo "--- visible windows:" >&2
+    for w in $(xdotool search --onlyvisible --name '.' 2>/dev/null); do
+      echo "$w $(xdotool getwindowname "$w" 2>/dev/null)" >&2
+    done
+  fi
+  exit 1
+}
 
 # Copies the program into a folder of its own (it keeps VLM.INI beside itself) and starts it
 # with the given arguments. Sets VELMOR_DIR and VELMOR_PID.

@@ -25,5 +25,10 @@ trap cleanup EXIT
 export DISPLAY=$display
 for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 openbox >"$work/openbox.log" 2>&1 &
-sleep 0.5
+# Alt+F4 and activation need the window manager: wait until it has taken the screen.
+for _ in $(seq 100); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  sleep 0.1
+done
+sleep 0.2
 bash "$scenario"

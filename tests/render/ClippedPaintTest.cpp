@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <thread>
+#include <vector>
 
 #include "raster/CanvasPixels.h"
 #include "render/CrowdedFigures.h"
@@ -69,6 +71,24 @@ TEST(ClippedPaint, StretchOfAPartMatchesTheWholeStretch) {
     for (int y = 0; y < size.height(); y += 7)
       for (int x = 0; x < size.width(); x += 11) StretchCopy(picture, 61, 43, parts, {x, y, 11, 7});
     EXPECT_EQ(Differences(whole, parts), 0) << size.width() << " x " << size.height();
+  }
+}
+
+// The refresh paints the picture under each band from whichever thread draws the band.
+TEST(ClippedPaint, OnePlanPaintedInBandsOnSeveralThreadsMatchesTheWholeStretch) {
+  const QImage picture = Noise(61, 43, 10);
+  for (QSize size : {QSize(61, 43), QSize(122, 86), QSize(100, 70), QSize(45, 30)}) {
+    QImage whole(size, QImage::Format_RGB32), bands(size, QImage::Format_RGB32);
+    StretchCopy(picture, 61, 43, whole);
+    bands.fill(0);
+    const StretchPlan plan(picture, 61, 43, bands);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+      threads.emplace_back([&, t] {
+        for (int y = 5 * t; y < size.height(); y += 20) plan.Paint({0, y, size.width(), 5});
+      });
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(Differences(whole, bands), 0) << size.width() << " x " << size.height();
   }
 }
 

@@ -127,11 +127,13 @@ TEST(FigureBands, ThinBandsOverTheirBackgroundMatchOneThread) {
       one.Draw(false, figures, zoom, picture);
       BandedRefresh how;
       how.bandRows = rows;
-      std::atomic<int> painted{0};  // painted from more than one thread
+      std::atomic<int> painted{0};               // painted from more than one thread
+      uchar* const bits = bands.surface.bits();  // taken here: bits() is not for several threads
+      const qsizetype pitch = bands.surface.bytesPerLine();
       how.background = [&](const QRect& band) {
         for (int y = band.top(); y <= band.bottom(); ++y)
-          std::memcpy(bands.surface.scanLine(y) + band.left() * 4,
-                      under.constScanLine(y) + band.left() * 4, size_t(band.width()) * 4);
+          std::memcpy(bits + y * pitch + band.left() * 4, under.constScanLine(y) + band.left() * 4,
+                      size_t(band.width()) * 4);
         painted += band.height();
       };
       bands.Draw(true, figures, zoom, picture, how);
