@@ -109,11 +109,14 @@ bool Is32Bit(QImage::Format f) {
          f == QImage::Format_ARGB32_Premultiplied;
 }
 
-// Rows a band when none are asked for: a band and what is drawn on it stay in the core's own
-// cache, unless that makes bands too thin to be worth a figure's setting up.
-int BandRows(int width) {
-  constexpr int64_t kBandBytes = 1 << 21;
-  return int(std::clamp<int64_t>(kBandBytes / (int64_t(std::max(width, 1)) * 4), 32, 1 << 20));
+// Rows a band when none are asked for. A figure reaching several bands is set up on each, which
+// costs more than a band's falling out of the core's own cache: bands are large, but there is
+// at least one for each thread.
+int BandRows(const QRect& area, int threads) {
+  constexpr int64_t kBandBytes = 1 << 23;
+  const int64_t rows = std::max<int64_t>(kBandBytes / (int64_t(std::max(area.width(), 1)) * 4), 32);
+  const int64_t shared = (int64_t(area.height()) + threads - 1) / std::max(threads, 1);
+  return int(std::clamp<int64_t>(std::min(rows, shared), 1, 1 << 20));
 }
 
 // The rows each figure may write, as the touch handler hears of them, and how many figures have
@@ -153,7 +156,8 @@ void RedrawFiguresInBands(GdiCanvas& canvas, const FigureTable& figures, int16_t
       count < kFewestFigures || int64_t(area.width()) * area.height() < kSmallestArea)
     return alone();
   BandWorkers& pool = BandWorkers::Instance();
-  const int rowsPerBand = std::max(1, how.bandRows > 0 ? how.bandRows : BandRows(area.width()));
+  const int threads = int(pool.workers.size()) + 1;
+  const int rowsPerBand = std::max(1, how.bandRows > 0 ? how.bandRows : BandRows(area, threads));
   const int bands = (area.height() + rowsPerBand - 1) / rowsPerBand;
   if (pool.workers.empty() || pool.busy.exchange(true, std::memory_order_acquire)) return alone();
   struct Release {

@@ -12,7 +12,7 @@ struct BandedRefresh {
   // copy would: called for each band just before its figures, so that the band is still in the
   // cache when they are drawn. Unset, the figures are drawn over what is there.
   std::function<void(const QRect&)> background;
-  // Rows a band; 0 sizes the bands to the processor's cache.
+  // Rows a band; 0 makes large bands, at least one for each thread.
   int bandRows = 0;
 };
 
