@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QToolButton>
+#include <optional>
 
 #include "app/Form1.h"
 #include "core/edit/TrimExtend.h"
@@ -77,18 +78,17 @@ void Form1::RedrawFigures() {
   rubberBandShown_ = false;
   if (Picture2->PaintsOnDemand() && Picture2->HasPicture()) {
     RefreshShownPart();
-  } else if (Picture2->HasPicture() && view.ZoomPercent > 0) {
-    // Each band's picture is painted just before its figures, while the band is in the cache.
-    const StretchPlan picture(
-        Picture2->Picture(), Picture2->ScaleWidth() * 100.0 / view.ZoomPercent,
-        Picture2->ScaleHeight() * 100.0 / view.ZoomPercent, Picture2->Surface());
-    BandedRefresh how;
-    how.background = [&picture](const QRect& band) { picture.Paint(band); };
-    RedrawFiguresInBands(Canvas(), figures, view.ZoomPercent, settings, work, drag, panel, text,
-                         &Picture2->Picture(), how);
   } else {
+    std::optional<StretchPlan> picture;
+    BandedRefresh how;
+    if (Picture2->HasPicture() && view.ZoomPercent > 0) {
+      // Each band's picture is painted just before its figures, while the band is in the cache.
+      picture.emplace(Picture2->Picture(), Picture2->ScaleWidth() * 100.0 / view.ZoomPercent,
+                      Picture2->ScaleHeight() * 100.0 / view.ZoomPercent, Picture2->Surface());
+      how.background = [&picture](const QRect& band) { picture->Paint(band); };
+    }
     RedrawFiguresInBands(Canvas(), figures, view.ZoomPercent, settings, work, drag, panel, text,
-                         Picture2->HasPicture() ? &Picture2->Picture() : nullptr);
+                         Picture2->HasPicture() ? &Picture2->Picture() : nullptr, how);
   }
   Picture2->SurfaceChanged();
 }
