@@ -174,6 +174,7 @@ void BM_Goal1_FiguresVsPicture(benchmark::State& state) {
                          how);
   };
   refresh();  // fonts resolved and texts laid out once, as after the first refresh
+  const int64_t kept = RefreshesFromKeptInk();
   using Clock = std::chrono::steady_clock;
   double pictureOnly = 0, withFigures = 0;
   for (auto _ : state) {
@@ -191,8 +192,36 @@ void BM_Goal1_FiguresVsPicture(benchmark::State& state) {
   state.counters["picture_ms"] = 1e3 * pictureOnly / double(state.iterations());
   state.counters["refresh_ms"] = 1e3 * withFigures / double(state.iterations());
   state.counters["ratio"] = pictureOnly > 0 ? withFigures / pictureOnly : 0;
+  // Refreshes that laid the ink kept from the one before (the figures unchanged) over the picture.
+  state.counters["from_kept_ink"] =
+      double(RefreshesFromKeptInk() - kept) / double(state.iterations());
   state.SetLabel("goal 1: refresh with 1000 figures / picture only, at most 2");
 }
+
+// The refresh that follows an edit: one figure's colour changes before each, so the figures'
+// ink kept from the refresh before cannot be used and they are all drawn again.
+void BM_RefreshAfterAnEdit(benchmark::State& state) {
+  Refresh& r = Shared();
+  const auto zoom = int16_t(state.range(0));
+  QImage canvas(kWidth * zoom / 100, kHeight * zoom / 100, QImage::Format_RGB32);
+  platform::GdiCanvas gdi(&canvas);
+  const StretchPlan plan(r.picture, kWidth, kHeight, canvas);
+  BandedRefresh how;
+  how.background = [&plan](const QRect& band) { plan.Paint(band); };
+  FigureTable figures = r.figures;
+  int32_t colour = 0;
+  auto refresh = [&] {
+    figures.At(1, fig::kLineColor) = ++colour;
+    RedrawFiguresInBands(gdi, figures, zoom, r.settings, r.work, r.drag, r.panel, r.text, nullptr,
+                         how);
+    benchmark::DoNotOptimize(canvas.constBits());
+  };
+  refresh();
+  const int64_t kept = RefreshesFromKeptInk();
+  for (auto _ : state) refresh();
+  state.counters["from_kept_ink"] = double(RefreshesFromKeptInk() - kept);
+}
+BENCHMARK(BM_RefreshAfterAnEdit)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Goal1_FiguresVsPicture)
     ->Arg(100)
     ->Arg(200)

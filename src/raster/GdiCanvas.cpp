@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "raster/GdiRaster.h"
@@ -12,6 +13,15 @@
 namespace velmor::platform {
 
 using namespace raster;
+
+namespace {
+// A raster operation, counted when its outcome depends on what it draws over.
+Rop CountedRop(int16_t mode, uint32_t rgb, uint64_t& reads) {
+  const Rop rop = Rop::Make(mode, rgb);
+  if (rop.c != 0) ++reads;
+  return rop;
+}
+}  // namespace
 
 bool GdiCanvas::Ready() {
   if (surface_ == nullptr || surface_->isNull()) return false;
@@ -65,6 +75,18 @@ void GdiCanvas::CopyStateFrom(const GdiCanvas& other) {
   selectionStale_ = other.selectionStale_;
 }
 
+bool GdiCanvas::SameStateAs(const GdiCanvas& other) const {
+  auto sameBits = [](auto a, auto b) { return std::memcmp(&a, &b, sizeof a) == 0; };
+  return drawMode_ == other.drawMode_ && drawStyle_ == other.drawStyle_ &&
+         drawWidth_ == other.drawWidth_ && foreColor_ == other.foreColor_ &&
+         fillColor_ == other.fillColor_ && fillStyle_ == other.fillStyle_ &&
+         sameBits(currentX_, other.currentX_) && sameBits(currentY_, other.currentY_) &&
+         sameBits(twipsPerPixel_, other.twipsPerPixel_) && fontName_ == other.fontName_ &&
+         sameBits(fontSize_, other.fontSize_) && fontBold_ == other.fontBold_ &&
+         fontItalic_ == other.fontItalic_ && selected_ == other.selected_ &&
+         selectionStale_ == other.selectionStale_;
+}
+
 void GdiCanvas::Line(float x1, float y1, float x2, float y2) {
   currentX_ = x2;
   currentY_ = y2;
@@ -91,7 +113,7 @@ void GdiCanvas::PolylineOf(const CanvasPoint* points, size_t count) {
     Touch(l - reach, top - reach, r + reach, bottom + reach);
   }
   const Target t = TargetOf(*surface_, DrawableRect());
-  const Rop rop = Rop::Make(drawMode_, foreColor_);
+  const Rop rop = CountedRop(drawMode_, foreColor_, destinationReads_);
   if (drawWidth_ > 1 && count <= 2) {  // one capsule: each row once, no merging
     const CanvasPoint& a = points[0];
     const CanvasPoint& b = points[count - 1];
@@ -158,8 +180,8 @@ void GdiCanvas::Box(float x1, float y1, float x2, float y2) {
   const Target t = TargetOf(*surface_, DrawableRect());
   const int64_t l = std::min(Pix(x1), Pix(x2)), r = std::max(Pix(x1), Pix(x2));
   const int64_t top = std::min(Pix(y1), Pix(y2)), bottom = std::max(Pix(y1), Pix(y2));
-  const Rop pen = Rop::Make(drawMode_, foreColor_);
-  const Brush brush{fillStyle_, Rop::Make(drawMode_, fillColor_)};
+  const Rop pen = CountedRop(drawMode_, foreColor_, destinationReads_);
+  const Brush brush{fillStyle_, CountedRop(drawMode_, fillColor_, destinationReads_)};
   const bool penVisible = drawStyle_ != kInvisiblePen;
   const int width = std::max<int>(drawWidth_, 1);
   // The pen covers `before` pixels outside each edge and `after` inside it.
@@ -229,8 +251,8 @@ void GdiCanvas::Circle(float cx, float cy, float radius, float aspect) {
   if (x0 + reachX < t.left || x0 - reachX >= t.right || y0 + reachY < t.top ||
       y0 - reachY >= t.bottom)
     return;
-  const Rop pen = Rop::Make(drawMode_, foreColor_);
-  const Brush brush{fillStyle_, Rop::Make(drawMode_, fillColor_)};
+  const Rop pen = CountedRop(drawMode_, foreColor_, destinationReads_);
+  const Brush brush{fillStyle_, CountedRop(drawMode_, fillColor_, destinationReads_)};
   const PenPattern pattern(width == 1 ? drawStyle_ : kSolid);
   const bool penVisible = drawStyle_ != kInvisiblePen;
   const int64_t rows = int64_t(std::floor(oy));
@@ -313,7 +335,7 @@ void GdiCanvas::Circle(float cx, float cy, float radius, float aspect) {
 }
 
 void GdiCanvas::FillPolygon(const std::vector<CanvasPoint>& points) {
-  const Brush brush{fillStyle_, Rop::Make(drawMode_, fillColor_)};
+  const Brush brush{fillStyle_, CountedRop(drawMode_, fillColor_, destinationReads_)};
   if (points.size() < 3 || !brush.Paints() || !Ready()) return;
   for (const CanvasPoint& p : points)
     if (!Finite({p.X, p.Y})) return;
@@ -384,6 +406,7 @@ void GdiCanvas::FillPolygon(const std::vector<CanvasPoint>& points) {
 }
 
 void GdiCanvas::MultiplyPolygon(const std::vector<CanvasPoint>& points, uint32_t rgb) {
+  ++destinationReads_;
   if (points.size() < 3 || !Ready()) return;
   for (const CanvasPoint& p : points)
     if (!Finite({p.X, p.Y})) return;

@@ -87,6 +87,8 @@ class GdiCanvas {
   // Takes over the pens, brush, mode, position and font of `other` (not its surface, clip or
   // touch handler), so that a second canvas draws as the first would.
   void CopyStateFrom(const GdiCanvas& other);
+  // Whether this canvas has the state CopyStateFrom would take over from `other`, to the bit.
+  bool SameStateAs(const GdiCanvas& other) const;
 
   // Drawing state.
   int16_t DrawMode() const { return drawMode_; }
@@ -108,6 +110,12 @@ class GdiCanvas {
 
   // Screen twips per pixel in x (15 on a 96-dpi screen): decides the point-to-pixel scale.
   void SetTwipsPerPixelX(double twips);
+  double TwipsPerPixelX() const { return twipsPerPixel_; }
+
+  // How many primitives so far could have drawn pixels that depend on what was under them
+  // (a draw mode other than a plain pen, a highlighter's multiplying): while it stays the same,
+  // everything drawn is the same whatever it was drawn over.
+  uint64_t DestinationReads() const { return destinationReads_; }
 
   // The canvas font. Setting any of these selects it again in place of a font selected with
   // SelectFont. FontSize reads back the size actually chosen: the nearest whole number of pixels
@@ -183,6 +191,7 @@ class GdiCanvas {
   float currentX_ = 0;
   float currentY_ = 0;
   double twipsPerPixel_ = 15;
+  uint64_t destinationReads_ = 0;
   std::string fontName_;
   double fontSize_ = 9;  // as asked; FontSize() gives the size chosen
   bool fontBold_ = false;

@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "render/FigureInk.h"
+
 namespace velmor {
 
 namespace {
@@ -89,6 +91,9 @@ struct BandWorkers {
   // from within one (say by a touch handler) draws alone instead of waiting on itself.
   std::atomic<bool> busy{false};
   std::vector<std::unique_ptr<BandWorker>> workers;
+  // The figures' ink of the last refresh that kept one.
+  FigureInk ink;
+  std::atomic<int64_t> fromKeptInk{0};
 
   // One for each core beside the caller's, up to three. Never destroyed: the threads wait for
   // work until the process ends.
@@ -139,6 +144,183 @@ struct Reaches {
   }
 };
 
+// What the figures are drawn from, and the state they read and leave.
+struct Drawing {
+  const FigureTable& figures;
+  int count;
+  int16_t zoomPercent;
+  const Settings& settings;
+  const QImage* picture;
+  RefreshState state;
+};
+
+// The pixels the bands draw on: the surface's own, or a layer of its size.
+struct Pixels {
+  uchar* bits;
+  QSize size;
+  qsizetype bytesPerLine;
+  QImage::Format format;
+};
+
+// Runs `each` on every worker and then on the calling thread, which first runs `first`; waits
+// for all of them and hands on the first exception. When `first` throws, `stop` tells the others
+// to end before it is handed on.
+void Share(BandWorkers& pool, const std::function<void(GdiCanvas&, QImage&)>& each,
+           const std::function<void()>& first, const std::function<void()>& stop) {
+  struct Waiter {
+    std::vector<BandWorker*> posted;
+    ~Waiter() {
+      for (BandWorker* w : posted) w->Wait();
+    }
+  } waiter;
+  for (const auto& worker : pool.workers) {
+    BandWorker& w = *worker;
+    w.Post([&w, &each] { each(w.canvas, w.view); });
+    waiter.posted.push_back(&w);
+  }
+  try {
+    if (first) first();
+  } catch (...) {
+    if (stop) stop();
+    throw;
+  }
+  std::exception_ptr error;
+  try {
+    each(pool.callerCanvas, pool.callerView);
+  } catch (...) {
+    error = std::current_exception();
+  }
+  for (BandWorker* w : waiter.posted)
+    if (std::exception_ptr e = w->Wait(); e && !error) error = e;
+  waiter.posted.clear();
+  if (error) std::rethrow_exception(error);
+}
+
+// The calling thread's pass over every figure on `canvas`, writing nothing: it leaves the state
+// as drawing them would, and tells `reach` of each row's rectangles as it goes (`row` before the
+// row is gone through, then count + 1 once all are).
+void PassOverFigures(const Drawing& d, QImage* surface, const std::function<void(int)>& row,
+                     const std::function<void(int, const QRect&)>& reach) {
+  GdiCanvas& canvas = d.state.canvas;
+  struct Put {
+    GdiCanvas& canvas;
+    const QImage* clipSurface;
+    QRect clip;
+    const QImage* touchSurface;
+    GdiCanvas::TouchHandler handler;
+    ~Put() {
+      canvas.SetClip(clipSurface, clip);
+      canvas.SetTouchHandler(touchSurface, std::move(handler));
+    }
+  } put{canvas, canvas.ClipSurface(), canvas.Clip(), canvas.TouchSurface(),
+        canvas.TakeTouchHandler()};
+  // A clip off the surface: DrawableRect is empty, so nothing is written.
+  canvas.SetClip(surface, QRect(-2, -2, 1, 1));
+  int current = 0;
+  if (reach) canvas.SetTouchHandler(surface, [&](const QRect& r) { reach(current, r); });
+  RedrawFigureRows(canvas, d.figures, d.zoomPercent, d.settings, d.state.work, d.state.drag,
+                   d.state.panel, d.state.text, d.picture, [&](int r) {
+                     if (row) row(r);
+                     current = r;
+                     return true;
+                   });
+  if (row) row(d.count + 1);
+}
+
+// The figures drawn on `pixels` band by band, each band after `background`, every band from the
+// state the refresh starts from (kept in pool.start and `start`). The calling thread's pass over
+// the figures leaves the state and tells `reach` of what each figure may write.
+void DrawInBands(BandWorkers& pool, const Drawing& d, QImage* surface, const Pixels& pixels,
+                 const QRect& area, int rowsPerBand,
+                 const std::function<void(const QRect&)>& background,
+                 const std::function<void(const QRect&)>& reach, const Drawing& start) {
+  const int bands = (area.height() + rowsPerBand - 1) / rowsPerBand;
+  Reaches reaches;
+  reaches.rows.resize(size_t(d.count) + 1);
+  std::atomic<int> nextBand{0};
+  std::mutex errorGuard;
+  std::exception_ptr firstError;
+
+  // Takes bands until none is left.
+  auto drawBands = [&](GdiCanvas& own, QImage& view) {
+    view = QImage(pixels.bits, pixels.size.width(), pixels.size.height(), pixels.bytesPerLine,
+                  pixels.format);
+    own.Bind(&view);
+    own.SetTouchHandler(nullptr, {});
+    for (int k; (k = nextBand.fetch_add(1, std::memory_order_relaxed)) < bands;) {
+      const int top = area.top() + k * rowsPerBand;
+      const QRect band(area.left(), top, area.width(),
+                       std::min(rowsPerBand, area.bottom() + 1 - top));
+      try {
+        if (background) background(band);
+        own.CopyStateFrom(pool.start);
+        own.SetClip(&view, band);
+        WorkArea w = start.state.work;
+        DragState dr = start.state.drag;
+        PanelState p = start.state.panel;
+        TextState t = start.state.text;
+        RedrawFigureRows(own, d.figures, d.zoomPercent, d.settings, w, dr, p, t, d.picture,
+                         [&](int row) {
+                           if (!reaches.Await(row)) return false;
+                           const Reaches::Rows& r = reaches.rows[size_t(row)];
+                           return r.top <= band.bottom() && r.bottom >= band.top();
+                         });
+      } catch (...) {
+        const std::lock_guard lock(errorGuard);
+        if (!firstError) firstError = std::current_exception();
+      }
+    }
+    own.SetClip(&view, QRect());
+    own.Bind(nullptr);
+  };
+  Share(
+      pool, drawBands,
+      [&] {
+        PassOverFigures(
+            d, surface, [&](int row) { reaches.known.store(row - 1, std::memory_order_release); },
+            [&](int row, const QRect& r) {
+              Reaches::Rows& rows = reaches.rows[size_t(row)];
+              rows.top = std::min(rows.top, r.top());
+              rows.bottom = std::max(rows.bottom, r.bottom());
+              if (reach) reach(r);
+            });
+      },
+      [&] {
+        reaches.failed.store(true, std::memory_order_release);
+        nextBand.store(bands);
+      });
+  if (firstError) std::rethrow_exception(firstError);
+}
+
+// Paints `area` part by part on every thread: the picture under each part, then the kept ink
+// over it, while the part is in the cache. The calling thread first runs `first`.
+void LayInk(BandWorkers& pool, const FigureInk& ink, QImage* surface, uchar* bits,
+            const QRect& area, const std::function<void(const QRect&)>& background,
+            const std::function<void()>& first) {
+  const int rows = std::clamp(int((int64_t(1) << 18) / (int64_t(std::max(area.width(), 1)) * 4)), 8,
+                              std::max(area.height(), 8));
+  const int parts = (area.height() + rows - 1) / rows;
+  const qsizetype pitch = surface->bytesPerLine();
+  std::atomic<int> next{0};
+  Share(
+      pool,
+      [&](GdiCanvas&, QImage&) {
+        for (int k; (k = next.fetch_add(1, std::memory_order_relaxed)) < parts;) {
+          const int top = area.top() + k * rows;
+          const QRect part(area.left(), top, area.width(), std::min(rows, area.bottom() + 1 - top));
+          if (background) background(part);
+          ink.LayOver(bits, pitch, part);
+        }
+      },
+      first, [&] { next.store(parts); });
+}
+
+uint64_t DestinationReads(const BandWorkers& pool) {
+  uint64_t reads = pool.callerCanvas.DestinationReads();
+  for (const auto& w : pool.workers) reads += w->canvas.DestinationReads();
+  return reads;
+}
+
 }  // namespace
 
 void RedrawFiguresInBands(GdiCanvas& canvas, const FigureTable& figures, int16_t zoomPercent,
@@ -158,7 +340,6 @@ void RedrawFiguresInBands(GdiCanvas& canvas, const FigureTable& figures, int16_t
   BandWorkers& pool = BandWorkers::Instance();
   const int threads = int(pool.workers.size()) + 1;
   const int rowsPerBand = std::max(1, how.bandRows > 0 ? how.bandRows : BandRows(area, threads));
-  const int bands = (area.height() + rowsPerBand - 1) / rowsPerBand;
   if (pool.workers.empty() || pool.busy.exchange(true, std::memory_order_acquire)) return alone();
   struct Release {
     std::atomic<bool>& busy;
@@ -167,107 +348,70 @@ void RedrawFiguresInBands(GdiCanvas& canvas, const FigureTable& figures, int16_t
 
   // The pixels are written through other headers from here on: no copy-on-write may move them.
   uchar* const bits = surface->bits();
+  const Pixels own{bits, surface->size(), surface->bytesPerLine(), surface->format()};
   canvas.Touch(area.left(), area.top(), area.right(), area.bottom());
+
+  const Drawing d{figures,  count,   zoomPercent,
+                  settings, picture, {canvas, work, drag, panel, text}};
+  const InkSource source{
+      figures,           count, zoomPercent, settings, canvas.TwipsPerPixelX(), surface->size(),
+      surface->format(), area,  picture};
+  FigureInk& ink = pool.ink;
 
   // Every band starts from the state the refresh starts from, taken before it changes.
   pool.start.CopyStateFrom(canvas);
-  const WorkArea work0 = work;
-  const DragState drag0 = drag;
-  const PanelState panel0 = panel;
-  const TextState text0 = text;
-  Reaches reaches;
-  reaches.rows.resize(size_t(count) + 1);
-  std::atomic<int> nextBand{0};
-  std::mutex errorGuard;
-  std::exception_ptr firstError;
+  WorkArea work0 = work;
+  DragState drag0 = drag;
+  PanelState panel0 = panel;
+  TextState text0 = text;
+  const Drawing start{figures,  count,   zoomPercent,
+                      settings, picture, {pool.start, work0, drag0, panel0, text0}};
 
-  // Takes bands until none is left.
-  auto drawBands = [&](GdiCanvas& own, QImage& view) {
-    view = QImage(bits, surface->width(), surface->height(), surface->bytesPerLine(),
-                  surface->format());
-    own.Bind(&view);
-    own.SetTouchHandler(nullptr, {});
-    for (int k; (k = nextBand.fetch_add(1, std::memory_order_relaxed)) < bands;) {
-      const int top = area.top() + k * rowsPerBand;
-      const QRect band(area.left(), top, area.width(),
-                       std::min(rowsPerBand, area.bottom() + 1 - top));
-      try {
-        if (how.background) how.background(band);
-        own.CopyStateFrom(pool.start);
-        own.SetClip(&view, band);
-        WorkArea w = work0;
-        DragState d = drag0;
-        PanelState p = panel0;
-        TextState t = text0;
-        RedrawFigureRows(own, figures, zoomPercent, settings, w, d, p, t, picture, [&](int row) {
-          if (!reaches.Await(row)) return false;
-          const Reaches::Rows& r = reaches.rows[size_t(row)];
-          return r.top <= band.bottom() && r.bottom >= band.top();
-        });
-      } catch (...) {
-        const std::lock_guard lock(errorGuard);
-        if (!firstError) firstError = std::current_exception();
+  if (ink.Holds(source)) {
+    pool.fromKeptInk.fetch_add(1, std::memory_order_relaxed);
+    const bool sameStart = ink.StartsFrom(d.state);
+    LayInk(pool, ink, surface, bits, area, how.background, [&] {
+      if (sameStart) {
+        ink.LeaveEnd(d.state);
+      } else {
+        PassOverFigures(d, surface, {}, {});
+        ink.KeepStates(start.state, d.state);
       }
-    }
-    own.SetClip(&view, QRect());
-    own.Bind(nullptr);
-  };
-
-  struct Waiter {
-    std::vector<BandWorker*> posted;
-    ~Waiter() {
-      for (BandWorker* w : posted) w->Wait();
-    }
-  } waiter;
-  for (const auto& worker : pool.workers) {
-    BandWorker& w = *worker;
-    w.Post([&w, &drawBands] { drawBands(w.canvas, w.view); });
-    waiter.posted.push_back(&w);
-  }
-
-  // The caller's own pass: every figure, nothing written, its reach noted.
-  {
-    struct Put {
-      GdiCanvas& canvas;
-      const QImage* clipSurface;
-      QRect clip;
-      const QImage* touchSurface;
-      GdiCanvas::TouchHandler handler;
-      ~Put() {
-        canvas.SetClip(clipSurface, clip);
-        canvas.SetTouchHandler(touchSurface, std::move(handler));
-      }
-    } put{canvas, canvas.ClipSurface(), canvas.Clip(), canvas.TouchSurface(),
-          canvas.TakeTouchHandler()};
-    // A clip off the surface: DrawableRect is empty, so nothing is written.
-    canvas.SetClip(surface, QRect(-2, -2, 1, 1));
-    int current = 0;
-    canvas.SetTouchHandler(surface, [&](const QRect& r) {
-      Reaches::Rows& rows = reaches.rows[size_t(current)];
-      rows.top = std::min(rows.top, r.top());
-      rows.bottom = std::max(rows.bottom, r.bottom());
     });
-    try {
-      RedrawFigureRows(canvas, figures, zoomPercent, settings, work, drag, panel, text, picture,
-                       [&](int row) {
-                         reaches.known.store(row - 1, std::memory_order_release);
-                         current = row;
-                         return true;
-                       });
-      reaches.known.store(count, std::memory_order_release);
-    } catch (...) {
-      reaches.failed.store(true, std::memory_order_release);
-      nextBand.store(bands);
-      for (BandWorker* w : waiter.posted) w->Wait();
-      waiter.posted.clear();
-      throw;
-    }
+    return;
   }
-  drawBands(pool.callerCanvas, pool.callerView);
-  for (BandWorker* w : waiter.posted)
-    if (std::exception_ptr e = w->Wait(); e && !firstError) firstError = e;
-  waiter.posted.clear();
-  if (firstError) std::rethrow_exception(firstError);
+  if (!FigureInk::Worth(source)) {
+    ink.Drop();
+    DrawInBands(pool, d, surface, own, area, rowsPerBand, how.background, {}, start);
+    return;
+  }
+  if (!ink.SameAsLastSeen(source)) {
+    ink.Forget();
+    DrawInBands(pool, d, surface, own, area, rowsPerBand, how.background, {}, start);
+    return;
+  }
+
+  QImage& layer = ink.Start(source);
+  const Pixels onLayer{layer.bits(), layer.size(), layer.bytesPerLine(), layer.format()};
+  const uint64_t readsBefore = DestinationReads(pool);
+  DrawInBands(
+      pool, d, surface, onLayer, area, rowsPerBand, [&ink](const QRect& band) { ink.Clear(band); },
+      [&ink](const QRect& r) { ink.Reach(r); }, start);
+  if (DestinationReads(pool) != readsBefore) {
+    // Some pixel was made from the one under it: drawn over the picture as it always was.
+    ink.Drop();
+    canvas.CopyStateFrom(pool.start);
+    work = work0, drag = drag0, panel = panel0, text = text0;
+    DrawInBands(pool, d, surface, own, area, rowsPerBand, how.background, {}, start);
+    return;
+  }
+  ink.Finish();
+  ink.KeepStates(start.state, d.state);
+  LayInk(pool, ink, surface, bits, area, how.background, {});
+}
+
+int64_t RefreshesFromKeptInk() {
+  return BandWorkers::Instance().fromKeptInk.load(std::memory_order_relaxed);
 }
 
 }  // namespace velmor

@@ -1,6 +1,7 @@
 // The refresh of the stored figures shared out between the processor's cores.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 
 #include "render/FigureRenderer.h"
@@ -33,5 +34,9 @@ void RedrawFiguresInBands(platform::GdiCanvas& canvas, const FigureTable& figure
                           int16_t zoomPercent, const Settings& settings, WorkArea& work,
                           DragState& drag, PanelState& panel, TextState& text,
                           const QImage* picture, const BandedRefresh& how = {});
+
+// How many refreshes so far laid the figures' ink kept from an earlier one instead of drawing
+// them, for the tests and the benchmarks.
+int64_t RefreshesFromKeptInk();
 
 }  // namespace velmor

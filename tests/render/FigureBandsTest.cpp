@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cmath>
 #include <cstring>
+#include <functional>
 #include <random>
 #include <thread>
 
@@ -199,6 +201,152 @@ TEST(FigureBands, ATextFirstSeenOutsideTheClipPrintsWholeLater) {
   first.Print("回転 Wg");
   EXPECT_FALSE(ChangedArea(Noise(200, 120, 2), fresh).isEmpty());
   EXPECT_EQ(Differences(fresh, reused), 0);
+}
+
+// The crowd without highlighters: every pixel of its ink is a colour of its own, so it is kept.
+FigureTable KeepableCrowd(int width, int height, unsigned seed) {
+  FigureTable figures = Crowd(width, height, seed);
+  for (int row = 1; row <= figures.FigureCount; ++row)
+    if (figures.Kind(row) == fig::kHighlight) figures.At(row, fig::kKind) = int16_t(fig::kDeleted);
+  return figures;
+}
+
+// A refresh drawn again from the same figures lays the ink kept from the first over whatever the
+// picture now is, and leaves the state a drawing would, whether it starts from the same state or
+// not.
+TEST(FigureInk, KeptInkOverANewBackgroundIsTheDrawing) {
+  const QImage picture = Noise(480, 320, 11);
+  const FigureTable figures = KeepableCrowd(picture.width(), picture.height(), 21);
+  for (int16_t zoom : {100, 200}) {
+    const QImage start = Noise(picture.width() * zoom / 100, picture.height() * zoom / 100, 12);
+    Refresh one(start), kept(start);
+    one.Draw(false, figures, zoom, picture);
+    kept.Draw(true, figures, zoom, picture);  // drawn as after an edit
+    kept.Draw(true, figures, zoom, picture);  // the same again: its ink kept
+    one.Draw(false, figures, zoom, picture);
+    const int64_t before = RefreshesFromKeptInk();
+    for (unsigned under : {13u, 14u, 15u}) {
+      const QImage background = Noise(start.width(), start.height(), under);
+      if (under == 15) {  // the next refresh starts from another state
+        for (Refresh* r : {&one, &kept}) {
+          r->canvas.SetDrawWidth(5), r->canvas.SetCurrentX(-3);
+          r->drag.DrawX1 = 77, r->work.WorkPoints[1].Y = -0.0f, r->text.TextString = "x";
+          r->drag.StartX = 99, r->panel.ToolMode = 9;  // no figure sets these
+        }
+      }
+      one.surface = background.copy();
+      one.Draw(false, figures, zoom, picture);
+      uchar* const bits = kept.surface.bits();
+      const qsizetype pitch = kept.surface.bytesPerLine();
+      BandedRefresh how;
+      std::atomic<int> painted{0};
+      how.background = [&](const QRect& band) {
+        for (int y = band.top(); y <= band.bottom(); ++y)
+          std::memcpy(bits + y * pitch + band.left() * 4,
+                      background.constScanLine(y) + band.left() * 4, size_t(band.width()) * 4);
+        painted += band.height();
+      };
+      kept.Draw(true, figures, zoom, picture, how);
+      EXPECT_EQ(painted.load(), start.height());
+      EXPECT_EQ(Differences(one.surface, kept.surface), 0) << "zoom " << zoom << " under " << under;
+      ExpectSameState(one, kept);
+    }
+    EXPECT_EQ(RefreshesFromKeptInk() - before, 3) << zoom;
+  }
+}
+
+// Whatever the figures are drawn from differs by the least it can, and the ink is drawn afresh.
+TEST(FigureInk, TheLeastChangeDrawsAfresh) {
+  const QImage picture = Noise(400, 300, 31);
+  const FigureTable figures = KeepableCrowd(picture.width(), picture.height(), 32);
+  const FigureTable others = KeepableCrowd(picture.width(), picture.height(), 34);
+  int mosaic = 0, circle = 0, text = 0;
+  for (int row = 1; row <= figures.FigureCount; ++row) {
+    if (figures.Kind(row) == fig::kMosaic && mosaic == 0) mosaic = row;
+    if (figures.Kind(row) == fig::kCircle && circle == 0) circle = row;
+    if (figures.Kind(row) == fig::kText && text == 0) text = row;
+  }
+  ASSERT_TRUE(mosaic && circle && text);
+  struct Change {
+    const char* what;
+    std::function<void(FigureTable&, QImage&, int16_t&)> source;
+    std::function<void(Refresh&)> refresh;      // on both refreshes
+    std::function<void(Refresh&)> before = {};  // on both, before the ink is kept
+  };
+  auto none = [](Refresh&) {};
+  const std::vector<Change> changes = {
+      {"colour",
+       [&](FigureTable& f, QImage&, int16_t&) {
+         f.At(circle, fig::kLineColor) = int32_t(f.Num(circle, fig::kLineColor)) ^ 1;
+       },
+       none},
+      {"radius by the least double",
+       [&](FigureTable& f, QImage&, int16_t&) {
+         f.At(circle, fig::kRadius) = std::nextafter(f.Num(circle, fig::kRadius), 1e9);
+       },
+       none},
+      {"string",
+       [&](FigureTable& f, QImage&, int16_t&) {
+         f.At(text, fig::text::kString) = std::string("文字列!");
+       },
+       none},
+      {"one figure fewer", [](FigureTable& f, QImage&, int16_t&) { --f.FigureCount; }, none},
+      {"zoom", [](FigureTable&, QImage&, int16_t& zoom) { zoom = 101; }, none},
+      {"picture painted over in place, under the mosaics",
+       [](FigureTable&, QImage& p, int16_t&) { p.fill(0xFF102030u); }, none},
+      {"wing length", {}, [](Refresh& r) { r.settings.Set(slot::kWingLength, 15.0); }},
+      {"screen scale", {}, [](Refresh& r) { r.canvas.SetTwipsPerPixelX(15); }},
+      {"clip", {}, [](Refresh& r) { r.canvas.SetClip(&r.surface, QRect(10, 10, 380, 280)); }},
+      {"clip lifted",
+       {},
+       [](Refresh& r) { r.canvas.SetClip(&r.surface, QRect()); },
+       [](Refresh& r) { r.canvas.SetClip(&r.surface, QRect(30, 20, 300, 250)); }},
+  };
+  const int64_t before = RefreshesFromKeptInk();
+  for (const Change& change : changes) {
+    Refresh one(picture), kept(picture);
+    if (change.before) change.before(one), change.before(kept);
+    // Other figures' ink first, so that nothing kept before is at hand; then these after an
+    // edit, the same again (their ink kept), and once more from the ink.
+    for (int k = 0; k < 2; ++k) {
+      one.Draw(false, others, 100, picture);
+      kept.Draw(true, others, 100, picture);
+    }
+    for (int k = 0; k < 3; ++k) {
+      one.Draw(false, figures, 100, picture);
+      kept.Draw(true, figures, 100, picture);
+    }
+    FigureTable changed = figures;
+    QImage changedPicture = picture;  // the same pixels until painted on
+    int16_t zoom = 100;
+    if (change.source) change.source(changed, changedPicture, zoom);
+    change.refresh(one), change.refresh(kept);
+    // The surface keeps its size at the new zoom: only the zoom tells the two apart.
+    const QImage start = Noise(picture.width(), picture.height(), 33);
+    one.surface = start.copy(), kept.surface = start.copy();
+    one.Draw(false, changed, zoom, changedPicture);
+    kept.Draw(true, changed, zoom, changedPicture);
+    EXPECT_EQ(Differences(one.surface, kept.surface), 0) << change.what;
+    ExpectSameState(one, kept);
+  }
+  EXPECT_GE(RefreshesFromKeptInk() - before, int64_t(changes.size()));
+}
+
+TEST(FigureInk, ACanvasCountsWhatItDrawsFromThePixelsUnder) {
+  QImage surface = Noise(60, 40, 3);
+  GdiCanvas canvas(&surface);
+  canvas.SetForeColor(0x102030);
+  canvas.Line(0, 0, 50, 30);
+  canvas.SetFillStyle(platform::kFillSolid);
+  canvas.Circle(20, 20, 10);
+  canvas.Print("A");
+  EXPECT_EQ(canvas.DestinationReads(), 0u);
+  canvas.SetDrawMode(platform::kXorPen);
+  canvas.Line(0, 30, 50, 0);
+  EXPECT_EQ(canvas.DestinationReads(), 1u);
+  canvas.SetDrawMode(platform::kCopyPen);
+  canvas.MultiplyPolygon({{1, 1}, {30, 1}, {30, 30}}, 0xFFFF80);
+  EXPECT_EQ(canvas.DestinationReads(), 2u);
 }
 
 }  // namespace
