@@ -26,6 +26,13 @@ struct BandedRefresh {
 // is painted in bands, each by whichever thread is free (the caller's or a worker kept for the
 // purpose), on a canvas of its own bound to the same pixels that starts from the caller's
 // drawing state and copies of the shared structs, drawing only the figures that reach the band.
+// When a refresh comes again from exactly what the one before was drawn from (figures, zoom,
+// settings, screen scale, surface size, drawable area, picture), the figures are drawn once more
+// on a layer of the surface's size (FigureInk) and that ink is kept; later refreshes from the same
+// paint the background part by part and lay the ink over each part, leaving the state either as
+// kept from the last one that started from the same state, or from the pass writing nothing.
+// Figures that make pixels from those under them (highlighters), and surfaces above 64 MiB, are
+// always drawn.
 // A small area, few figures, a surface not of 32 bits a pixel, or a call while another is
 // drawing, are drawn by RedrawFigures on the calling thread alone.
 // A touch handler on the canvas's surface is told of the whole drawable area before anything is
