@@ -162,7 +162,7 @@ void BM_FullRefresh(benchmark::State& state) {
 // the view is scrolled or repainted: up to 200 percent their kept ink is laid over the picture
 // (from_kept_ink), at 400 the canvas is too large to keep it. BM_RefreshAfterAnEdit times the
 // refresh whose figures have just changed.
-void BM_Goal1_FiguresVsPicture(benchmark::State& state) {
+void FiguresVsPicture(benchmark::State& state, const FigureTable& figures) {
   Refresh& r = Shared();
   const auto zoom = int16_t(state.range(0));
   QImage canvas(kWidth * zoom / 100, kHeight * zoom / 100, QImage::Format_RGB32);
@@ -173,7 +173,7 @@ void BM_Goal1_FiguresVsPicture(benchmark::State& state) {
   BandedRefresh how;
   how.background = [&plan](const QRect& band) { plan.Paint(band); };
   auto refresh = [&] {
-    RedrawFiguresInBands(gdi, r.figures, zoom, r.settings, r.work, r.drag, r.panel, r.text, nullptr,
+    RedrawFiguresInBands(gdi, figures, zoom, r.settings, r.work, r.drag, r.panel, r.text, nullptr,
                          how);
   };
   refresh();  // fonts resolved and texts laid out once, as after the first refresh
@@ -198,6 +198,10 @@ void BM_Goal1_FiguresVsPicture(benchmark::State& state) {
   // Refreshes that laid the ink kept from the one before (the figures unchanged) over the picture.
   state.counters["from_kept_ink"] =
       double(RefreshesFromKeptInk() - kept) / double(state.iterations());
+}
+
+void BM_Goal1_FiguresVsPicture(benchmark::State& state) {
+  FiguresVsPicture(state, Shared().figures);
   state.SetLabel("goal 1: refresh with 1000 figures / picture only, at most 2");
 }
 
@@ -229,6 +233,35 @@ BENCHMARK(BM_Goal1_FiguresVsPicture)
     ->Arg(100)
     ->Arg(200)
     ->Arg(400)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// The same with every tenth figure a highlighter stroke or box, whose ink is kept as the
+// multiplies each pixel had.
+void BM_HighlightedFiguresVsPicture(benchmark::State& state) {
+  static const FigureTable figures = [] {
+    FigureTable f = Shared().figures;
+    for (int row = 10; row <= fig::kMaxFigures; row += 10) {
+      const double x = f.Num(row, fig::kX1), y = f.Num(row, fig::kY1);
+      f.cells[size_t(row)] = {int16_t(fig::kHighlight),
+                              x,
+                              y,
+                              x + 300,
+                              y + 20,
+                              14.0,
+                              TaggedValue{},
+                              int32_t(0x00FFFF + row),
+                              TaggedValue{},
+                              TaggedValue{},
+                              int16_t(row % 40 == 0)};
+    }
+    return f;
+  }();
+  FiguresVsPicture(state, figures);
+}
+BENCHMARK(BM_HighlightedFiguresVsPicture)
+    ->Arg(100)
+    ->Arg(200)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 

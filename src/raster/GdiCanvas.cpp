@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "raster/GdiRaster.h"
+#include "raster/InkChains.h"
 
 namespace velmor::platform {
 
@@ -406,7 +407,7 @@ void GdiCanvas::FillPolygon(const std::vector<CanvasPoint>& points) {
 }
 
 void GdiCanvas::MultiplyPolygon(const std::vector<CanvasPoint>& points, uint32_t rgb) {
-  ++destinationReads_;
+  if (inkChains_ == nullptr) ++destinationReads_;
   if (points.size() < 3 || !Ready()) return;
   for (const CanvasPoint& p : points)
     if (!Finite({p.X, p.Y})) return;
@@ -431,6 +432,9 @@ void GdiCanvas::MultiplyPolygon(const std::vector<CanvasPoint>& points, uint32_t
     const uint32_t factor = (rgb >> (8 * c)) & 0xFFu;
     for (uint32_t v = 0; v < 256; ++v) table[c][v] = uint8_t((v * factor + 127) / 255);
   }
+  // On a layer of ink: the sequence each sequence becomes, found once.
+  std::array<int16_t, 256> chainAfter;
+  chainAfter.fill(-1);
   std::vector<double> cross;
   for (int64_t y = yFirst; y <= yLast; ++y) {
     const double cy = double(y) + 0.5;
@@ -452,6 +456,12 @@ void GdiCanvas::MultiplyPolygon(const std::vector<CanvasPoint>& points, uint32_t
           std::min<int64_t>(int64_t(std::ceil(clamped(cross[k + 1]) - 0.5)) - 1, t.right - 1);
       for (int64_t x = xa; x <= xb; ++x) {
         const uint32_t p = row[x];
+        if (inkChains_ != nullptr && (p >> 24) != 0xFFu) {
+          int16_t& then = chainAfter[p >> 24];
+          if (then < 0) then = inkChains_->Then(uint8_t(p >> 24), rgb);
+          row[x] = uint32_t(then) << 24;
+          continue;
+        }
         row[x] = (p & 0xFF000000u) | uint32_t(table[0][(p >> 16) & 0xFFu]) << 16 |
                  uint32_t(table[1][(p >> 8) & 0xFFu]) << 8 | table[2][p & 0xFFu];
       }

@@ -19,6 +19,8 @@
 
 namespace velmor::platform {
 
+class InkChains;
+
 // Draw modes (the binary raster operations 1 to 16; these three are the ones the program uses).
 inline constexpr int16_t kNotCopyPen = 4, kXorPen = 7, kCopyPen = 13;
 
@@ -117,6 +119,12 @@ class GdiCanvas {
   // everything drawn is the same whatever it was drawn over.
   uint64_t DestinationReads() const { return destinationReads_; }
 
+  // While set, the surface is a layer of ink over a picture not yet known (0 where nothing has
+  // been drawn, colours with a top byte of 0xFF): MultiplyPolygon darkens those colours as it
+  // would and records its multiply in `chains` for the pixels not drawn on yet, which leaves
+  // DestinationReads as it was.
+  void SetInkChains(InkChains* chains) { inkChains_ = chains; }
+
   // The canvas font. Setting any of these selects it again in place of a font selected with
   // SelectFont. FontSize reads back the size actually chosen: the nearest whole number of pixels
   // of character height, in points (10 gives 9.75 on a 96-dpi screen).
@@ -192,6 +200,7 @@ class GdiCanvas {
   float currentY_ = 0;
   double twipsPerPixel_ = 15;
   uint64_t destinationReads_ = 0;
+  InkChains* inkChains_ = nullptr;
   std::string fontName_;
   double fontSize_ = 9;  // as asked; FontSize() gives the size chosen
   bool fontBold_ = false;

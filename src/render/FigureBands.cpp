@@ -233,7 +233,8 @@ void PassOverFigures(const Drawing& d, QImage* surface, const std::function<void
 void DrawInBands(BandWorkers& pool, const Drawing& d, QImage* surface, const Pixels& pixels,
                  const QRect& area, int rowsPerBand,
                  const std::function<void(const QRect&)>& background,
-                 const std::function<void(const QRect&)>& reach, const Drawing& start) {
+                 const std::function<void(const QRect&)>& reach, const Drawing& start,
+                 platform::InkChains* chains) {
   const int bands = (area.height() + rowsPerBand - 1) / rowsPerBand;
   Reaches reaches;
   reaches.rows.resize(size_t(d.count) + 1);
@@ -247,6 +248,7 @@ void DrawInBands(BandWorkers& pool, const Drawing& d, QImage* surface, const Pix
                   pixels.format);
     own.Bind(&view);
     own.SetTouchHandler(nullptr, {});
+    own.SetInkChains(chains);
     for (int k; (k = nextBand.fetch_add(1, std::memory_order_relaxed)) < bands;) {
       const int top = area.top() + k * rowsPerBand;
       const QRect band(area.left(), top, area.width(),
@@ -271,6 +273,7 @@ void DrawInBands(BandWorkers& pool, const Drawing& d, QImage* surface, const Pix
       }
     }
     own.SetClip(&view, QRect());
+    own.SetInkChains(nullptr);
     own.Bind(nullptr);
   };
   Share(
@@ -382,12 +385,12 @@ void RedrawFiguresInBands(GdiCanvas& canvas, const FigureTable& figures, int16_t
   }
   if (!FigureInk::Worth(source)) {
     ink.Drop();
-    DrawInBands(pool, d, surface, own, area, rowsPerBand, how.background, {}, start);
+    DrawInBands(pool, d, surface, own, area, rowsPerBand, how.background, {}, start, nullptr);
     return;
   }
   if (!ink.SameAsLastSeen(source)) {
     ink.Forget();
-    DrawInBands(pool, d, surface, own, area, rowsPerBand, how.background, {}, start);
+    DrawInBands(pool, d, surface, own, area, rowsPerBand, how.background, {}, start, nullptr);
     return;
   }
 
@@ -396,16 +399,17 @@ void RedrawFiguresInBands(GdiCanvas& canvas, const FigureTable& figures, int16_t
   const uint64_t readsBefore = DestinationReads(pool);
   DrawInBands(
       pool, d, surface, onLayer, area, rowsPerBand, [&ink](const QRect& band) { ink.Clear(band); },
-      [&ink](const QRect& r) { ink.Reach(r); }, start);
-  if (DestinationReads(pool) != readsBefore) {
-    // Some pixel was made from the one under it: drawn over the picture as it always was.
+      [&ink](const QRect& r) { ink.Reach(r); }, start, ink.Chains());
+  if (DestinationReads(pool) != readsBefore || !ink.Finish()) {
+    // Some pixel was made from the one under it in a way the layer cannot hold: drawn over the
+    // picture as it always was.
     ink.Drop();
+    ink.RefuseLastSeen();
     canvas.CopyStateFrom(pool.start);
     work = work0, drag = drag0, panel = panel0, text = text0;
-    DrawInBands(pool, d, surface, own, area, rowsPerBand, how.background, {}, start);
+    DrawInBands(pool, d, surface, own, area, rowsPerBand, how.background, {}, start, nullptr);
     return;
   }
-  ink.Finish();
   ink.KeepStates(start.state, d.state);
   LayInk(pool, ink, surface, bits, area, how.background, {});
 }

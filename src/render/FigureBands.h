@@ -31,8 +31,9 @@ struct BandedRefresh {
 // on a layer of the surface's size (FigureInk) and that ink is kept; later refreshes from the same
 // paint the background part by part and lay the ink over each part, leaving the state either as
 // kept from the last one that started from the same state, or from the pass writing nothing.
-// Figures that make pixels from those under them (highlighters), and surfaces above 64 MiB, are
-// always drawn.
+// Highlighters are kept as the sequences of multiplies each pixel had; figures whose pixels the
+// layer cannot hold (other pens that read what is under them, more than 254 sequences) and
+// surfaces above 64 MiB are always drawn.
 // A small area, few figures, a surface not of 32 bits a pixel, or a call while another is
 // drawing, are drawn by RedrawFigures on the calling thread alone.
 // A touch handler on the canvas's surface is told of the whole drawable area before anything is

@@ -95,31 +95,40 @@ uint64_t CellDigest(const TaggedValue& v) {
       v);
 }
 
-// Each pixel of `ink` the figures wrote (its top byte set, as every pixel they write has it)
-// replaces the one in `row`.
-void LayRow(uint32_t* row, const uint32_t* ink, int n) {
+// Each pixel of `ink` the figures gave a colour (its top byte 0xFF) replaces the one in `row`;
+// each they multiplied (1 to 254) is multiplied so.
+void LayRow(uint32_t* row, const uint32_t* ink, int n, const platform::InkChains& chains) {
+  auto one = [&](int i) {
+    const uint32_t top = ink[i] >> 24;
+    if (top == 0xFFu)
+      row[i] = ink[i];
+    else if (top != 0)
+      row[i] = chains.Apply(uint8_t(top), row[i]);
+  };
   int i = 0;
 #if defined(__SSE2__)
+  const __m128i full = _mm_set1_epi32(0xFF);
   for (; i + 4 <= n; i += 4) {
     const __m128i l = _mm_loadu_si128(reinterpret_cast<const __m128i*>(ink + i));
+    const __m128i top = _mm_srli_epi32(l, 24);
+    const __m128i coloured = _mm_cmpeq_epi32(top, full);
+    const __m128i untouched = _mm_cmpeq_epi32(top, _mm_setzero_si128());
+    if (_mm_movemask_epi8(_mm_or_si128(coloured, untouched)) != 0xFFFF) {
+      for (int k = i; k < i + 4; ++k) one(k);
+      continue;
+    }
     const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i));
-    const __m128i written = _mm_srai_epi32(l, 31);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(row + i),
-                     _mm_or_si128(_mm_and_si128(written, l), _mm_andnot_si128(written, d)));
+                     _mm_or_si128(_mm_and_si128(coloured, l), _mm_andnot_si128(coloured, d)));
   }
 #endif
-  for (; i < n; ++i)
-    if ((ink[i] & 0x80000000u) != 0) row[i] = ink[i];
+  for (; i < n; ++i) one(i);
 }
 
 }  // namespace
 
 bool FigureInk::Worth(const InkSource& source) {
-  if (qsizetype(source.surfaceSize.width()) * source.surfaceSize.height() * 4 > kMostLayerBytes)
-    return false;
-  for (int row = 1; row <= source.count; ++row)
-    if (source.figures.Kind(row) == fig::kHighlight) return false;
-  return true;
+  return qsizetype(source.surfaceSize.width()) * source.surfaceSize.height() * 4 <= kMostLayerBytes;
 }
 
 bool FigureInk::SameAsLastSeen(const InkSource& source) {
@@ -132,10 +141,15 @@ bool FigureInk::SameAsLastSeen(const InkSource& source) {
   for (int row = 1; row <= source.count; ++row)
     for (const TaggedValue& cell : source.figures.cells[size_t(row)])
       h = Mix(Mix(h, cell.index()), CellDigest(cell));
-  const bool same = seen_ && h == lastSeen_;
+  const bool same = seen_ && h == lastSeen_ && !(refused_ && h == refusedDigest_);
   seen_ = true;
   lastSeen_ = h;
   return same;
+}
+
+void FigureInk::RefuseLastSeen() {
+  refused_ = seen_;
+  refusedDigest_ = lastSeen_;
 }
 
 bool FigureInk::Holds(const InkSource& source) const {
@@ -169,6 +183,7 @@ QImage& FigureInk::Start(const InkSource& source) {
     layer_ = QImage(source.surfaceSize, source.format);
   reach_.assign(size_t(std::max(area_.height(), 0)),
                 {std::numeric_limits<int>::max(), std::numeric_limits<int>::min()});
+  chains_.Clear();
   // Taken here, on the calling thread: bits() may not be called from the bands.
   layerBits_ = layer_.bits();
   return layer_;
@@ -192,8 +207,9 @@ void FigureInk::Reach(const QRect& rect) {
   }
 }
 
-void FigureInk::Finish() {
-  held_ = true;
+bool FigureInk::Finish() {
+  held_ = !chains_.Overflowed();
+  return held_;
 }
 
 void FigureInk::Forget() {
@@ -222,7 +238,7 @@ void FigureInk::LayOver(uchar* bits, qsizetype bytesPerLine, const QRect& part) 
     const int from = std::max(columns.first, p.left()), to = std::min(columns.second, p.right());
     if (from > to) continue;
     LayRow(reinterpret_cast<uint32_t*>(bits + y * bytesPerLine) + from,
-           reinterpret_cast<const uint32_t*>(ink + y * inkPitch) + from, to - from + 1);
+           reinterpret_cast<const uint32_t*>(ink + y * inkPitch) + from, to - from + 1, chains_);
   }
 }
 

@@ -1,9 +1,8 @@
-// The figures' ink kept from one refresh to the next. What the stored figures leave on a surface
-// does not depend on what is under them as long as every pixel they write gets a colour of its
-// own (a plain pen, a mosaic's block) rather than one made from the pixel before (a highlighter,
-// an exclusive-or pen). Such ink is drawn once on a layer the size of the surface and laid over
-// every later refresh drawn from exactly the same figures, zoom, settings, screen scale,
-// surface, drawable area and picture.
+// The figures' ink kept from one refresh to the next. The stored figures give every pixel they
+// write a colour of its own (a plain pen, a mosaic's block), or multiply it (a highlighter): what
+// they leave on a surface is a function of what was under it, drawn once on a layer the size of
+// the surface (InkChains holds the multiplies) and laid over every later refresh drawn from
+// exactly the same figures, zoom, settings, screen scale, surface, drawable area and picture.
 #pragma once
 
 #include <QImage>
@@ -19,6 +18,7 @@
 #include "core/model/PanelState.h"
 #include "core/settings/Settings.h"
 #include "raster/GdiCanvas.h"
+#include "raster/InkChains.h"
 
 namespace velmor {
 
@@ -56,6 +56,8 @@ class FigureInk {
   // figures, zoom, scale, surface, area and picture), noting this one's. A refresh after an edit
   // is drawn as it always was; the ink is worth keeping once a refresh comes again unchanged.
   bool SameAsLastSeen(const InkSource& source);
+  // Makes SameAsLastSeen false for the source it last saw, whose ink could not be kept.
+  void RefuseLastSeen();
 
   // Starts the layer for `source`, returning it: the size and format of the surface, its pixels
   // left as they are (Clear readies them a part at a time). The ink kept before is gone.
@@ -65,8 +67,10 @@ class FigureInk {
   void Clear(const QRect& part);
   // Notes a rectangle the figures may write (on the calling thread, while the layer is drawn).
   void Reach(const QRect& rect);
-  // Keeps the layer drawn since Start.
-  void Finish();
+  // The multiplies of the layer being drawn, for the canvases that draw it.
+  platform::InkChains* Chains() { return &chains_; }
+  // Keeps the layer drawn since Start; false, keeping nothing, when it could not be recorded.
+  bool Finish();
   // Forgets the ink kept, keeping the layer's memory for the next.
   void Forget();
   // Lets the layer go.
@@ -96,6 +100,8 @@ class FigureInk {
   bool held_ = false;
   bool seen_ = false;
   uint64_t lastSeen_ = 0;
+  bool refused_ = false;
+  uint64_t refusedDigest_ = 0;
   // The source, as compared by Holds.
   std::vector<std::array<TaggedValue, fig::kColumns>> rows_;
   int16_t zoomPercent_ = 0;
@@ -108,6 +114,7 @@ class FigureInk {
   qint64 pictureKey_ = 0;
 
   QImage layer_;
+  platform::InkChains chains_;
   uchar* layerBits_ = nullptr;
   // Columns of each row of the area that the figures may have written: [first, second].
   std::vector<std::pair<int, int>> reach_;

@@ -203,20 +203,12 @@ TEST(FigureBands, ATextFirstSeenOutsideTheClipPrintsWholeLater) {
   EXPECT_EQ(Differences(fresh, reused), 0);
 }
 
-// The crowd without highlighters: every pixel of its ink is a colour of its own, so it is kept.
-FigureTable KeepableCrowd(int width, int height, unsigned seed) {
-  FigureTable figures = Crowd(width, height, seed);
-  for (int row = 1; row <= figures.FigureCount; ++row)
-    if (figures.Kind(row) == fig::kHighlight) figures.At(row, fig::kKind) = int16_t(fig::kDeleted);
-  return figures;
-}
-
 // A refresh drawn again from the same figures lays the ink kept from the first over whatever the
 // picture now is, and leaves the state a drawing would, whether it starts from the same state or
 // not.
 TEST(FigureInk, KeptInkOverANewBackgroundIsTheDrawing) {
   const QImage picture = Noise(480, 320, 11);
-  const FigureTable figures = KeepableCrowd(picture.width(), picture.height(), 21);
+  const FigureTable figures = Crowd(picture.width(), picture.height(), 21);
   for (int16_t zoom : {100, 200}) {
     const QImage start = Noise(picture.width() * zoom / 100, picture.height() * zoom / 100, 12);
     Refresh one(start), kept(start);
@@ -258,8 +250,8 @@ TEST(FigureInk, KeptInkOverANewBackgroundIsTheDrawing) {
 // Whatever the figures are drawn from differs by the least it can, and the ink is drawn afresh.
 TEST(FigureInk, TheLeastChangeDrawsAfresh) {
   const QImage picture = Noise(400, 300, 31);
-  const FigureTable figures = KeepableCrowd(picture.width(), picture.height(), 32);
-  const FigureTable others = KeepableCrowd(picture.width(), picture.height(), 34);
+  const FigureTable figures = Crowd(picture.width(), picture.height(), 32);
+  const FigureTable others = Crowd(picture.width(), picture.height(), 34);
   int mosaic = 0, circle = 0, text = 0;
   for (int row = 1; row <= figures.FigureCount; ++row) {
     if (figures.Kind(row) == fig::kMosaic && mosaic == 0) mosaic = row;
@@ -330,6 +322,39 @@ TEST(FigureInk, TheLeastChangeDrawsAfresh) {
     ExpectSameState(one, kept);
   }
   EXPECT_GE(RefreshesFromKeptInk() - before, int64_t(changes.size()));
+}
+
+// Highlighters crossing one another in more ways than a layer can record: the refresh draws them
+// over the picture each time, and does not try to keep their ink again.
+TEST(FigureInk, MoreHighlighterSequencesThanTheLayerHoldsAreDrawn) {
+  const QImage picture = Noise(400, 300, 41);
+  FigureTable figures = Crowd(picture.width(), picture.height(), 42);
+  for (int k = 0; k < 300; ++k) {
+    const int row = figures.FigureCount + 1 + k;
+    figures.cells[size_t(row)] = {int16_t(fig::kHighlight),
+                                  10.0 + k % 7,
+                                  10.0 + k % 5,
+                                  380.0,
+                                  280.0,
+                                  TaggedValue{},
+                                  TaggedValue{},
+                                  int32_t(0x808080 + k),
+                                  TaggedValue{},
+                                  TaggedValue{},
+                                  int16_t(1)};
+  }
+  figures.FigureCount += 300;
+  Refresh one(picture), drawn(picture);
+  const int64_t before = RefreshesFromKeptInk();
+  for (unsigned under : {43u, 44u, 45u}) {
+    const QImage start = Noise(picture.width(), picture.height(), under);
+    one.surface = start.copy(), drawn.surface = start.copy();
+    one.Draw(false, figures, 100, picture);
+    drawn.Draw(true, figures, 100, picture);
+    EXPECT_EQ(Differences(one.surface, drawn.surface), 0) << under;
+    ExpectSameState(one, drawn);
+  }
+  EXPECT_EQ(RefreshesFromKeptInk(), before);
 }
 
 TEST(FigureInk, ACanvasCountsWhatItDrawsFromThePixelsUnder) {
