@@ -27,6 +27,8 @@ class InkChains {
   // canvas takes it); 0 once there are more than kMost sequences, and Overflowed is set.
   // Safe from several threads.
   uint8_t Then(uint8_t from, uint32_t rgb);
+  // Whether no sequence has been recorded. Not to be called while Then may run.
+  bool Empty() const { return tables_.size() <= 1; }
   bool Overflowed() const { return overflowed_.load(std::memory_order_relaxed); }
   // `under` (a 32-bit pixel) as sequence `id` leaves it; the top byte is kept. Not to be called
   // while Then may run.

@@ -96,7 +96,9 @@ uint64_t CellDigest(const TaggedValue& v) {
 }
 
 // Each pixel of `ink` the figures gave a colour (its top byte 0xFF) replaces the one in `row`;
-// each they multiplied (1 to 254) is multiplied so.
+// each they multiplied (1 to 254) is multiplied so. Without any multiply there is nothing to
+// look for but the colours.
+template <bool kMultiplies>
 void LayRow(uint32_t* row, const uint32_t* ink, int n, const platform::InkChains& chains) {
   auto one = [&](int i) {
     const uint32_t top = ink[i] >> 24;
@@ -112,8 +114,9 @@ void LayRow(uint32_t* row, const uint32_t* ink, int n, const platform::InkChains
     const __m128i l = _mm_loadu_si128(reinterpret_cast<const __m128i*>(ink + i));
     const __m128i top = _mm_srli_epi32(l, 24);
     const __m128i coloured = _mm_cmpeq_epi32(top, full);
-    const __m128i untouched = _mm_cmpeq_epi32(top, _mm_setzero_si128());
-    if (_mm_movemask_epi8(_mm_or_si128(coloured, untouched)) != 0xFFFF) {
+    const __m128i untouched =
+        kMultiplies ? _mm_cmpeq_epi32(top, _mm_setzero_si128()) : _mm_setzero_si128();
+    if (kMultiplies && _mm_movemask_epi8(_mm_or_si128(coloured, untouched)) != 0xFFFF) {
       for (int k = i; k < i + 4; ++k) one(k);
       continue;
     }
@@ -233,12 +236,17 @@ void FigureInk::LayOver(uchar* bits, qsizetype bytesPerLine, const QRect& part) 
   if (!held_ || p.isEmpty()) return;
   const uchar* ink = layer_.constBits();
   const qsizetype inkPitch = layer_.bytesPerLine();
+  const bool multiplies = !chains_.Empty();
   for (int y = p.top(); y <= p.bottom(); ++y) {
     const auto& columns = reach_[size_t(y - area_.top())];
     const int from = std::max(columns.first, p.left()), to = std::min(columns.second, p.right());
     if (from > to) continue;
-    LayRow(reinterpret_cast<uint32_t*>(bits + y * bytesPerLine) + from,
-           reinterpret_cast<const uint32_t*>(ink + y * inkPitch) + from, to - from + 1, chains_);
+    auto* target = reinterpret_cast<uint32_t*>(bits + y * bytesPerLine) + from;
+    const auto* source = reinterpret_cast<const uint32_t*>(ink + y * inkPitch) + from;
+    if (multiplies)
+      LayRow<true>(target, source, to - from + 1, chains_);
+    else
+      LayRow<false>(target, source, to - from + 1, chains_);
   }
 }
 
