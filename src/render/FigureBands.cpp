@@ -370,6 +370,10 @@ void RedrawFiguresInBands(GdiCanvas& canvas, const FigureTable& figures, int16_t
   const Drawing start{figures,  count,   zoomPercent,
                       settings, picture, {pool.start, work0, drag0, panel0, text0}};
 
+  // The figures drawn over the picture, band by band, as they are when no ink is kept.
+  auto drawn = [&] {
+    DrawInBands(pool, d, surface, own, area, rowsPerBand, how.background, {}, start, nullptr);
+  };
   if (ink.Holds(source)) {
     pool.fromKeptInk.fetch_add(1, std::memory_order_relaxed);
     const bool sameStart = ink.StartsFrom(d.state);
@@ -385,16 +389,21 @@ void RedrawFiguresInBands(GdiCanvas& canvas, const FigureTable& figures, int16_t
   }
   if (!FigureInk::Worth(source)) {
     ink.Drop();
-    DrawInBands(pool, d, surface, own, area, rowsPerBand, how.background, {}, start, nullptr);
+    drawn();
     return;
   }
   if (!ink.SameAsLastSeen(source)) {
     ink.Forget();
-    DrawInBands(pool, d, surface, own, area, rowsPerBand, how.background, {}, start, nullptr);
+    drawn();
     return;
   }
 
   QImage& layer = ink.Start(source);
+  if (layer.isNull()) {  // no memory for it
+    ink.Drop();
+    drawn();
+    return;
+  }
   const Pixels onLayer{layer.bits(), layer.size(), layer.bytesPerLine(), layer.format()};
   const uint64_t readsBefore = DestinationReads(pool);
   DrawInBands(
@@ -407,7 +416,7 @@ void RedrawFiguresInBands(GdiCanvas& canvas, const FigureTable& figures, int16_t
     ink.RefuseLastSeen();
     canvas.CopyStateFrom(pool.start);
     work = work0, drag = drag0, panel = panel0, text = text0;
-    DrawInBands(pool, d, surface, own, area, rowsPerBand, how.background, {}, start, nullptr);
+    drawn();
     return;
   }
   ink.KeepStates(start.state, d.state);
