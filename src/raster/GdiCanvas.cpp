@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstring>
 #include <vector>
 
 #include "raster/GdiRaster.h"
@@ -77,13 +76,12 @@ void GdiCanvas::CopyStateFrom(const GdiCanvas& other) {
 }
 
 bool GdiCanvas::SameStateAs(const GdiCanvas& other) const {
-  auto sameBits = [](auto a, auto b) { return std::memcmp(&a, &b, sizeof a) == 0; };
   return drawMode_ == other.drawMode_ && drawStyle_ == other.drawStyle_ &&
          drawWidth_ == other.drawWidth_ && foreColor_ == other.foreColor_ &&
          fillColor_ == other.fillColor_ && fillStyle_ == other.fillStyle_ &&
-         sameBits(currentX_, other.currentX_) && sameBits(currentY_, other.currentY_) &&
-         sameBits(twipsPerPixel_, other.twipsPerPixel_) && fontName_ == other.fontName_ &&
-         sameBits(fontSize_, other.fontSize_) && fontBold_ == other.fontBold_ &&
+         SameBits(currentX_, other.currentX_) && SameBits(currentY_, other.currentY_) &&
+         SameBits(twipsPerPixel_, other.twipsPerPixel_) && fontName_ == other.fontName_ &&
+         SameBits(fontSize_, other.fontSize_) && fontBold_ == other.fontBold_ &&
          fontItalic_ == other.fontItalic_ && selected_ == other.selected_ &&
          selectionStale_ == other.selectionStale_;
 }

@@ -227,13 +227,13 @@ void PassOverFigures(const Drawing& d, QImage* surface, const std::function<void
   if (row) row(d.count + 1);
 }
 
-// The figures drawn on `pixels` band by band, each band after `background`, every band from the
-// state the refresh starts from (kept in pool.start and `start`). The calling thread's pass over
+// The figures drawn on `pixels` band by band, each band after `background`, every band from
+// `start`, the state the refresh starts from. The calling thread's pass over
 // the figures leaves the state and tells `reach` of what each figure may write.
 void DrawInBands(BandWorkers& pool, const Drawing& d, QImage* surface, const Pixels& pixels,
                  const QRect& area, int rowsPerBand,
                  const std::function<void(const QRect&)>& background,
-                 const std::function<void(const QRect&)>& reach, const Drawing& start,
+                 const std::function<void(const QRect&)>& reach, const RefreshState& start,
                  platform::InkChains* chains) {
   const int bands = (area.height() + rowsPerBand - 1) / rowsPerBand;
   Reaches reaches;
@@ -255,12 +255,12 @@ void DrawInBands(BandWorkers& pool, const Drawing& d, QImage* surface, const Pix
                        std::min(rowsPerBand, area.bottom() + 1 - top));
       try {
         if (background) background(band);
-        own.CopyStateFrom(pool.start);
+        own.CopyStateFrom(start.canvas);
         own.SetClip(&view, band);
-        WorkArea w = start.state.work;
-        DragState dr = start.state.drag;
-        PanelState p = start.state.panel;
-        TextState t = start.state.text;
+        WorkArea w = start.work;
+        DragState dr = start.drag;
+        PanelState p = start.panel;
+        TextState t = start.text;
         RedrawFigureRows(own, d.figures, d.zoomPercent, d.settings, w, dr, p, t, d.picture,
                          [&](int row) {
                            if (!reaches.Await(row)) return false;
@@ -351,7 +351,7 @@ void RedrawFiguresInBands(GdiCanvas& canvas, const FigureTable& figures, int16_t
 
   // The pixels are written through other headers from here on: no copy-on-write may move them.
   uchar* const bits = surface->bits();
-  const Pixels own{bits, surface->size(), surface->bytesPerLine(), surface->format()};
+  const Pixels onSurface{bits, surface->size(), surface->bytesPerLine(), surface->format()};
   canvas.Touch(area.left(), area.top(), area.right(), area.bottom());
 
   const Drawing d{figures,  count,   zoomPercent,
@@ -367,12 +367,11 @@ void RedrawFiguresInBands(GdiCanvas& canvas, const FigureTable& figures, int16_t
   DragState drag0 = drag;
   PanelState panel0 = panel;
   TextState text0 = text;
-  const Drawing start{figures,  count,   zoomPercent,
-                      settings, picture, {pool.start, work0, drag0, panel0, text0}};
+  const RefreshState start{pool.start, work0, drag0, panel0, text0};
 
   // The figures drawn over the picture, band by band, as they are when no ink is kept.
   auto drawn = [&] {
-    DrawInBands(pool, d, surface, own, area, rowsPerBand, how.background, {}, start, nullptr);
+    DrawInBands(pool, d, surface, onSurface, area, rowsPerBand, how.background, {}, start, nullptr);
   };
   if (ink.Holds(source)) {
     pool.fromKeptInk.fetch_add(1, std::memory_order_relaxed);
@@ -382,7 +381,7 @@ void RedrawFiguresInBands(GdiCanvas& canvas, const FigureTable& figures, int16_t
         ink.LeaveEnd(d.state);
       } else {
         PassOverFigures(d, surface, {}, {});
-        ink.KeepStates(start.state, d.state);
+        ink.KeepStates(start, d.state);
       }
     });
     return;
@@ -419,7 +418,7 @@ void RedrawFiguresInBands(GdiCanvas& canvas, const FigureTable& figures, int16_t
     drawn();
     return;
   }
-  ink.KeepStates(start.state, d.state);
+  ink.KeepStates(start, d.state);
   LayInk(pool, ink, surface, bits, area, how.background, {});
 }
 

@@ -12,17 +12,14 @@
 #include <emmintrin.h>
 #endif
 
+#include "core/base/NumberRules.h"
+
 namespace velmor {
 
 namespace {
 
 // Larger surfaces are painted as they always were: the layer would double their memory.
 constexpr qsizetype kMostLayerBytes = qsizetype(64) << 20;
-
-template <typename T>
-bool SameBits(const T& a, const T& b) {
-  return std::memcmp(&a, &b, sizeof a) == 0;
-}
 
 // Cells equal to the bit, so that -0 and 0 or two NaNs are not taken for one another.
 bool SameCell(const TaggedValue& a, const TaggedValue& b) {
@@ -31,6 +28,12 @@ bool SameCell(const TaggedValue& a, const TaggedValue& b) {
   if (const float* f = std::get_if<float>(&a)) return SameBits(*f, std::get<float>(b));
   return a == b;
 }
+
+// The comparisons below name every member: a member added to these structs must be added there
+// too, or a refresh would put back a stale value of it.
+static_assert(sizeof(void*) != 8 || (sizeof(WorkArea) == 96 && sizeof(DragState) == 64 &&
+                                     sizeof(PanelState) == 24 && sizeof(TextState) == 80),
+              "compare every member of the shared state");
 
 bool SameWork(const WorkArea& a, const WorkArea& b) {
   for (size_t k = 0; k < a.WorkPoints.size(); ++k)

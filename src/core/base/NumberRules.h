@@ -3,11 +3,18 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace velmor {
+
+// Whether two values are the same to the bit: -0 and 0 differ, a NaN is itself.
+template <typename T>
+bool SameBits(const T& a, const T& b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
 // Nearest integer, a half to the even neighbour (2.5 -> 2, 3.5 -> 4, -2.5 -> -2).
 double RoundHalfEven(double value);
