@@ -11,6 +11,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
 
 #include "core/base/NumberRules.h"
 
@@ -98,10 +101,46 @@ uint64_t CellDigest(const TaggedValue& v) {
       v);
 }
 
-// Each pixel of `ink` the figures gave a colour (its top byte 0xFF) replaces the one in `row`;
-// each they multiplied (1 to 254) is multiplied so. Without any multiply there is nothing to
-// look for but the colours.
-template <bool kMultiplies>
+// Each pixel of `ink` the figures gave a colour (its top byte 0xFF) replaces the one in `row`.
+void LayColoursPlain(uint32_t* row, const uint32_t* ink, int n) {
+  int i = 0;
+#if defined(__SSE2__)
+  for (; i + 4 <= n; i += 4) {
+    const __m128i l = _mm_loadu_si128(reinterpret_cast<const __m128i*>(ink + i));
+    const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i));
+    const __m128i coloured = _mm_srai_epi32(l, 31);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(row + i),
+                     _mm_or_si128(_mm_and_si128(coloured, l), _mm_andnot_si128(coloured, d)));
+  }
+#endif
+  for (; i < n; ++i)
+    if ((ink[i] & 0x80000000u) != 0) row[i] = ink[i];
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+// The same eight pixels a step, where the processor can: a refresh spends most of its time here.
+__attribute__((target("avx2"))) void LayColoursWide(uint32_t* row, const uint32_t* ink, int n) {
+  int i = 0;
+  for (; i + 8 <= n; i += 8) {
+    const __m256i l = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ink + i));
+    const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + i));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(row + i),
+                        _mm256_blendv_epi8(d, l, _mm256_srai_epi32(l, 31)));
+  }
+  LayColoursPlain(row + i, ink + i, n - i);
+}
+#endif
+
+void LayColours(uint32_t* row, const uint32_t* ink, int n) {
+#if defined(__x86_64__) && defined(__GNUC__)
+  static const bool wide = __builtin_cpu_supports("avx2");
+  if (wide) return LayColoursWide(row, ink, n);
+#endif
+  LayColoursPlain(row, ink, n);
+}
+
+// The same where highlighters have been: each pixel they multiplied (top byte 1 to 254) is
+// multiplied so.
 void LayRow(uint32_t* row, const uint32_t* ink, int n, const platform::InkChains& chains) {
   auto one = [&](int i) {
     const uint32_t top = ink[i] >> 24;
@@ -117,9 +156,8 @@ void LayRow(uint32_t* row, const uint32_t* ink, int n, const platform::InkChains
     const __m128i l = _mm_loadu_si128(reinterpret_cast<const __m128i*>(ink + i));
     const __m128i top = _mm_srli_epi32(l, 24);
     const __m128i coloured = _mm_cmpeq_epi32(top, full);
-    const __m128i untouched =
-        kMultiplies ? _mm_cmpeq_epi32(top, _mm_setzero_si128()) : _mm_setzero_si128();
-    if (kMultiplies && _mm_movemask_epi8(_mm_or_si128(coloured, untouched)) != 0xFFFF) {
+    const __m128i untouched = _mm_cmpeq_epi32(top, _mm_setzero_si128());
+    if (_mm_movemask_epi8(_mm_or_si128(coloured, untouched)) != 0xFFFF) {
       for (int k = i; k < i + 4; ++k) one(k);
       continue;
     }
@@ -247,9 +285,9 @@ void FigureInk::LayOver(uchar* bits, qsizetype bytesPerLine, const QRect& part) 
     auto* target = reinterpret_cast<uint32_t*>(bits + y * bytesPerLine) + from;
     const auto* source = reinterpret_cast<const uint32_t*>(ink + y * inkPitch) + from;
     if (multiplies)
-      LayRow<true>(target, source, to - from + 1, chains_);
+      LayRow(target, source, to - from + 1, chains_);
     else
-      LayRow<false>(target, source, to - from + 1, chains_);
+      LayColours(target, source, to - from + 1);
   }
 }
 
